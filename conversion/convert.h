@@ -1,0 +1,51 @@
+// Conversion of one opened log into CSV rows.
+//
+// A frame of identifier 0x101 sets the held value from its first data byte
+// (signed 8-bit); a frame of identifier 0x102 writes one row: the held value
+// and the signed 16-bit value of its second and third bytes (high byte first)
+// times `sample_scale`, as "%d,%f\n". For the log line
+//
+//    (1436509053.850870)  can0  102   [8]  00 00 83 00 00 00 00 00
+//
+// after an 0x101 frame whose first byte is FE the row is "-2,1.000000".
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "conversion/log_line.h"
+
+namespace pluckrow {
+
+inline constexpr std::uint32_t held_identifier = 0x101;
+inline constexpr std::uint32_t sample_identifier = 0x102;
+
+// Every file's conversion starts with this held value, not 0.
+inline constexpr std::int32_t initial_held_value = -8;
+
+// The single-precision value nearest to 1/131, widened to double; using
+// 1/131 computed in double changes the text of 26,720 of the 65,536 rows.
+inline constexpr double sample_scale = std::bit_cast<double>(std::uint64_t{0x3F7F4465A0000000});
+
+// The longest row: "-128,-250.137405\n".
+inline constexpr std::size_t max_row_bytes = 17;
+
+// Writes the row "%d,%f\n" of `held_value` and `sample` * `sample_scale`
+// (computed in double) to `out`, which has room for `max_row_bytes`, and
+// returns its length.
+std::size_t format_row(std::int32_t held_value, std::int16_t sample, char* out);
+
+enum class convert_status { converted, read_failed, write_failed };
+
+// Converts the log read from `input` into rows written to `output`, matching
+// each line into the run's `record`. A line sets the held value only when
+// its own match assigned identifier 0x101 and the first data byte, and
+// writes a row only when it assigned identifier 0x102 and the second and
+// third data bytes; every other line changes nothing. Stops at the end of
+// the input, at a read error, or at the first failed write; rows written
+// before a failure stay. Opens and closes neither stream.
+convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& record);
+
+}  // namespace pluckrow

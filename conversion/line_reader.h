@@ -1,0 +1,45 @@
+// Splits a text stream into the lines the matcher sees, reading large blocks.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+namespace pluckrow {
+
+// Yields each log line of a stream as its first `max_line_bytes` bytes, the
+// newline included when it falls within them; the rest of an over-long log
+// line is skipped, so it never turns into further lines. A last line without
+// a newline is yielded as it is. Memory is one fixed block whatever the
+// lengths of the lines.
+class line_reader {
+ public:
+  explicit line_reader(std::FILE* input);
+
+  // Sets `line` to the next line, valid until the next call. Returns false at
+  // the end of the input or after a read error; a line cut short by a read
+  // error is not yielded.
+  bool next(std::string_view& line);
+
+  // Whether reading stopped on a read error rather than the end of the input.
+  bool failed() const { return failed_; }
+
+ private:
+  // Moves the unread bytes to the front and appends what the stream gives.
+  // Returns false when nothing more can be read.
+  bool refill();
+  // Drops the rest of the over-long line just yielded. Returns false when
+  // the input ended or failed first.
+  bool skip_rest_of_line();
+
+  std::FILE* input_;
+  std::unique_ptr<char[]> block_;
+  const char* begin_ = nullptr;
+  const char* end_ = nullptr;
+  bool skipping_ = false;
+  bool at_end_ = false;
+  bool failed_ = false;
+};
+
+}  // namespace pluckrow

@@ -1,0 +1,27 @@
+#include "conversion/log_line.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace pluckrow {
+
+int match_with_sscanf(std::string_view line, frame_record& record) {
+  // sscanf needs a C string; the copy also ends the match at the window's
+  // end, and an embedded NUL ends it earlier, as it would after fgets.
+  char text[max_line_bytes + 1];
+  const std::size_t size = std::min(line.size(), max_line_bytes);
+  std::memcpy(text, line.data(), size);
+  text[size] = '\0';
+  const int assigned =
+      std::sscanf(text, log_line_pattern, &record.time_stamp, &record.identifier, &record.length,
+                  &record.data0, &record.data1, &record.data2, &record.data3, &record.data4,
+                  &record.data5, &record.data6, &record.data7);
+  return std::max(assigned, 0);  // EOF: input ended before the first conversion
+}
+
+int parse_log_line(std::string_view line, frame_record& record) {
+  return match_with_sscanf(line, record);
+}
+
+}  // namespace pluckrow

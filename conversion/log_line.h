@@ -1,0 +1,70 @@
+// One line of a candump log of interface can0 with absolute time stamps, as
+// `candump -ta` prints it, and the record it is read into:
+//
+//    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+//
+// A line is matched with the standard formatted-input rules of
+// `log_line_pattern`: runs of white space match any white space (or none),
+// widths count signs and 0x prefixes, the time stamp takes every strtod form,
+// matching ends at the first NUL and text after the eighth byte is ignored.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <type_traits>
+
+namespace pluckrow {
+
+// The fields in the order the pattern assigns them. The integer fields are
+// whole 32-bit values because the conversions store whole values; users of a
+// data field take its low 8 bits.
+struct frame_record {
+  double time_stamp;
+  std::uint32_t identifier;
+  std::int32_t length;
+  std::uint32_t data0;
+  std::uint32_t data1;
+  std::uint32_t data2;
+  std::uint32_t data3;
+  std::uint32_t data4;
+  std::uint32_t data5;
+  std::uint32_t data6;
+  std::uint32_t data7;
+};
+
+// The conversions store through unsigned int* (%X) and int* (%d).
+static_assert(std::is_same_v<std::uint32_t, unsigned int>);
+static_assert(std::is_same_v<std::int32_t, int>);
+
+inline constexpr char log_line_pattern[] =
+    " (%lf)  can0  %03X   [%d]  %02X %02X %02X %02X %02X %02X %02X %02X\n";
+
+// How many leading fields of `frame_record` a match assigned; a line assigned
+// a field exactly when its count is greater than the field's index here.
+enum field_index : int {
+  time_stamp_index,
+  identifier_index,
+  length_index,
+  data0_index,
+  data1_index,
+  data2_index,
+  all_fields = 11,
+};
+
+// A line is matched on at most this many bytes: what one read limited to
+// 1014 bytes (the historical fgets limit) yields before its terminating NUL.
+inline constexpr std::size_t read_limit = 1014;
+inline constexpr std::size_t max_line_bytes = read_limit - 1;
+
+// Matches `line` (at most `max_line_bytes`, the newline included when the
+// read reached it) against the pattern and assigns the fields it matched, in
+// order, up to the first directive that fails; later fields keep their
+// values. Returns the number of fields assigned, 0 to `all_fields`.
+int parse_log_line(std::string_view line, frame_record& record);
+
+// The standard matcher: `std::sscanf` with `log_line_pattern`. Same contract
+// as `parse_log_line`, which falls back to it.
+int match_with_sscanf(std::string_view line, frame_record& record);
+
+}  // namespace pluckrow

@@ -1,0 +1,19 @@
+// pluckrow: converts each candump log named on the command line into a CSV
+// file beside it. Every argument is a path, whatever it begins with.
+#include <cstdio>
+
+#include "conversion/log_line.h"
+#include "driver/convert_file.h"
+#include "driver/messages.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(pluckrow::messages::usage, stderr);
+    return pluckrow::messages::exit_usage;
+  }
+  // One record for the whole run: fields a line does not assign keep the
+  // values of earlier lines, across files too.
+  pluckrow::frame_record record{};
+  for (int i = 1; i < argc; ++i) pluckrow::convert_file(argv[i], record);
+  return pluckrow::messages::exit_done;
+}

@@ -1,0 +1,20 @@
+// Everything the program says, and its exit statuses. Messages go to
+// standard error only; standard output is never written.
+#pragma once
+
+namespace pluckrow::messages {
+
+inline constexpr char usage[] = "usage: pluckrow file1 file2 file3 ...\n";
+
+// %s is the argument as given.
+inline constexpr char cannot_open[] = "SKIP: cannot open %s\n";
+inline constexpr char cannot_read[] = "SKIP: cannot read %s\n";
+// %s is the output name.
+inline constexpr char cannot_create[] = "SKIP: cannot create %s\n";
+inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";
+
+// Skipped files do not change the exit status: batch callers rely on 0.
+inline constexpr int exit_done = 0;
+inline constexpr int exit_usage = 1;
+
+}  // namespace pluckrow::messages

@@ -1,0 +1,123 @@
+// Rows against std::snprintf("%d,%f\n"), and whole conversions against the
+// reference conversion.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "conversion/convert.h"
+#include "log_files.h"
+#include "reference.h"
+
+namespace pluckrow {
+namespace {
+
+struct conversion {
+  convert_status status;
+  std::string rows;
+};
+
+// Converts `log` through files opened as the driver opens them.
+conversion convert_text(const std::string& log, frame_record& record) {
+  test::write_file("in.log", log);
+  std::FILE* input = std::fopen("in.log", "rt");
+  std::FILE* output = std::fopen("in.log.csv", "wt");
+  const convert_status status = convert_log(input, output, record);
+  std::fclose(input);
+  std::fclose(output);
+  return {status, test::read_file("in.log.csv")};
+}
+
+void expect_reference_rows(const std::string& log) {
+  SCOPED_TRACE("log: \"" + reference::escaped(log.substr(0, 200)) + "\"");
+  frame_record actual{};
+  frame_record expected{};
+  const conversion result = convert_text(log, actual);
+  EXPECT_EQ(result.status, convert_status::converted);
+  EXPECT_EQ(result.rows, reference::rows(log, expected));
+}
+
+TEST(convert_test, sample_scale_is_the_float_nearest_one_131st) {
+  EXPECT_EQ(std::bit_cast<std::uint64_t>(sample_scale), 0x3F7F4465A0000000u);
+  EXPECT_EQ(sample_scale, static_cast<double>(1.0f / 131.0f));
+}
+
+TEST(convert_test, every_sample_and_held_value_formats_as_printf) {
+  for (int value = -32768; value <= 32767; ++value) {
+    const auto sample = static_cast<std::int16_t>(value);
+    const std::int32_t held_value = static_cast<std::int8_t>(value & 0xFF);
+    char expected[64];
+    const int length = std::snprintf(expected, sizeof expected, "%d,%f\n", held_value,
+                                     static_cast<double>(sample) * sample_scale);
+    char actual[max_row_bytes];
+    ASSERT_EQ(std::string(actual, format_row(held_value, sample, actual)),
+              std::string(expected, static_cast<std::size_t>(length)));
+  }
+}
+
+TEST(convert_test, rows_pair_the_held_value_with_the_scaled_sample) {
+  frame_record record{};
+  const conversion result = convert_text(
+      " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00\n"  // before any 0x101: -8
+      " (1.0)  can0  101   [8]  F8 00 00 00 00 00 00 00\n"
+      " (1.0)  can0  102   [8]  00 7F FF 00 00 00 00 00\n"
+      " (1.0)  can0  101   [8]  7F 00 00 00 00 00 00 00\n"
+      " (1.0)  can0  101   [8]  80 00 00 00 00 00 00 00\n"  // only the latest shows
+      " (1.0)  can0  102   [8]  00 80 00 00 00 00 00 00\n"
+      " (1.0)  can0  101   [1]  00\n"
+      " (1.0)  can0  102   [8]  99 FF FF 00 00 00 00 00\n"
+      " (1.0)  can0  123   [8]  00 00 01 00 00 00 00 00\n"
+      " (1.0)  can0  102   [3]  00 00 01\n"
+      " (1.0)  can0  102   [8]  00 00 00 00 00 00 00 00",
+      record);
+  EXPECT_EQ(result.status, convert_status::converted);
+  EXPECT_EQ(result.rows,
+            "-8,1.000000\n-8,250.129772\n-128,-250.137405\n0,-0.007634\n0,0.007634\n0,0.000000\n");
+}
+
+TEST(convert_test, a_line_acts_only_on_what_it_assigned) {
+  frame_record record{};
+  const std::string frame_102 = " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00\n";
+  const std::string after_a_row =
+      "\n# comment\n (2.0)  can1  102   [8]  00 11 22\n (2.0)  can0  102   [1]  00\n"
+      " (2.0)  can0  10200000   [8]  00 11 22\n (2.0)  can0  101   [0]\n";
+  EXPECT_EQ(convert_text(frame_102 + after_a_row, record).rows, "-8,1.000000\n");
+  // The record carries over into the next file, but nothing of it is acted on.
+  EXPECT_EQ(convert_text(after_a_row + frame_102, record).rows, "-8,1.000000\n");
+  EXPECT_EQ(convert_text(" (1.0)  can0  101   [8]  05\n", record).rows, "");
+  EXPECT_EQ(convert_text("\n" + frame_102, record).rows, "-8,1.000000\n");
+}
+
+TEST(convert_test, lines_agree_with_the_reference_at_the_read_window) {
+  const std::string frame = " (1.0)  can0  102   [8]  00 12 34 00 00 00 00 00";
+  for (const std::size_t padding : {0u, 963u, 964u, 965u, 966u, 1000u, 300000u}) {
+    const std::string long_line = frame + std::string(padding, ' ');
+    expect_reference_rows(long_line + "\n" + frame + "\n");
+    expect_reference_rows(long_line + frame + "\n");
+    expect_reference_rows(std::string(padding, 'x') + frame + "\n" + frame);
+  }
+  expect_reference_rows(std::string(" (1.0)  can0  102   [8]  00 12\0 34\n", 35) + frame);
+  expect_reference_rows("");
+}
+
+TEST(convert_test, random_logs_agree_with_the_reference_across_blocks) {
+  std::mt19937 random(20261208);
+  const std::string pieces[] = {" (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77\n",
+                                " (1436509053.850870)  can0  101   [8]  80 11 22 33 44 55 66 77\n",
+                                " (1.0)  can0  102   [2]  7F\n",
+                                "\n",
+                                " (1.0)  can1  101   [1]  05\n",
+                                std::string(1012, 'y') + "\n",
+                                std::string(1013, 'z') + "\n",
+                                std::string(5000, ' '),
+                                " (1.0)  can0  102   [8]  00 ",
+                                std::string(1, '\0')};
+  std::string log;
+  while (log.size() < 1'500'000) log += pieces[random() % std::size(pieces)];
+  expect_reference_rows(log);
+}
+
+}  // namespace
+}  // namespace pluckrow

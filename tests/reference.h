@@ -1,0 +1,23 @@
+// The reference conversion the tests compare against: the simplest code that
+// follows the rules, with std::sscanf and std::snprintf as the truth.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "conversion/log_line.h"
+
+namespace pluckrow::reference {
+
+// std::sscanf with the literal pattern on the line as a C string; returns the
+// count it reports (EOF as 0).
+int match(std::string_view line, frame_record& record);
+
+// The rows of one log: each log line matched on its first 1013 bytes, a row
+// "%d,%f\n" for a line that assigned identifier 0x102 and bytes 1 and 2.
+std::string rows(std::string_view log, frame_record& record);
+
+// Text with control and non-ASCII bytes escaped, for failure messages.
+std::string escaped(std::string_view text);
+
+}  // namespace pluckrow::reference
