@@ -1,5 +1,6 @@
 #include "conversion/convert.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -11,13 +12,19 @@ namespace {
 
 constexpr std::size_t output_block_bytes = std::size_t{256} * 1024;
 
+// `sample_scale` is a float widened to double: a 24-bit integer over 2^31.
+constexpr std::uint64_t scale_numerator = 0xFA232D;
+constexpr int scale_shift = 31;
+static_assert(sample_scale ==
+              static_cast<double>(scale_numerator) / (std::uint64_t{1} << scale_shift));
+
 // Collects rows and hands them to the stream a block at a time.
 class row_writer {
  public:
   explicit row_writer(std::FILE* output)
       : output_(output), block_(std::make_unique_for_overwrite<char[]>(output_block_bytes)) {}
 
-  bool append(std::int32_t held_value, std::int16_t sample) {
+  bool append(std::int8_t held_value, std::int16_t sample) {
     if (output_block_bytes - used_ < max_row_bytes && !flush()) return false;
     used_ += format_row(held_value, sample, block_.get() + used_);
     return true;
@@ -35,7 +42,42 @@ class row_writer {
   std::size_t used_ = 0;
 };
 
-std::int32_t held_value_of(const frame_record& record) {
+// "00" to "99", two characters a value (fmt's digits2).
+constexpr std::array<char, 200> digit_pairs = [] {
+  std::array<char, 200> pairs{};
+  for (std::size_t i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
+char* write_pair(char* at, unsigned value) {
+  std::memcpy(at, &digit_pairs[2 * value], 2);
+  return at + 2;
+}
+
+// Rows hold random signs and digit counts, so the two helpers below avoid
+// branches: they store more than they keep, and the characters written next
+// cover the spare ones. Both stay within `max_row_bytes` of the row's start.
+
+// Writes a minus sign kept only when `negative`.
+char* write_sign(char* at, bool negative) {
+  *at = '-';
+  return at + negative;
+}
+
+// Writes `value` (below 1000) in decimal without leading zeros, storing
+// three characters.
+char* write_below_1000(char* at, unsigned value) {
+  const char* const pair = &digit_pairs[2 * (value % 100)];
+  const char digits[6] = {static_cast<char>('0' + value / 100), pair[0], pair[1]};
+  const unsigned count = 1u + (value >= 10) + (value >= 100);
+  std::memcpy(at, digits + 3 - count, 3);
+  return at + count;
+}
+
+std::int8_t held_value_of(const frame_record& record) {
   return static_cast<std::int8_t>(record.data0 & 0xFF);
 }
 
@@ -45,18 +87,33 @@ std::int16_t sample_of(const frame_record& record) {
 
 }  // namespace
 
-std::size_t format_row(std::int32_t held_value, std::int16_t sample, char* out) {
-  char text[max_row_bytes + 1];
-  const int length = std::snprintf(text, sizeof text, "%d,%f\n", held_value,
-                                   static_cast<double>(sample) * sample_scale);
-  std::memcpy(out, text, static_cast<std::size_t>(length));
-  return static_cast<std::size_t>(length);
+std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
+  char* at = write_sign(out, held_value < 0);
+  at = write_below_1000(at, static_cast<unsigned>(held_value < 0 ? -held_value : held_value));
+  *at++ = ',';
+  at = write_sign(at, sample < 0);
+  // The product is exactly magnitude * scale_numerator / 2^31 in double (it
+  // needs at most 39 bits), so %f's correctly rounded six decimals are this
+  // integer quotient rounded to nearest. Ties would need 2^24 to divide the
+  // sample, so rounding half up is rounding half to even here.
+  const auto magnitude = static_cast<std::uint64_t>(sample < 0 ? -sample : sample);
+  const std::uint64_t micros =
+      (magnitude * scale_numerator * 1'000'000 + (std::uint64_t{1} << (scale_shift - 1))) >>
+      scale_shift;
+  at = write_below_1000(at, static_cast<unsigned>(micros / 1'000'000));
+  *at++ = '.';
+  const auto fraction = static_cast<unsigned>(micros % 1'000'000);
+  at = write_pair(at, fraction / 10'000);
+  at = write_pair(at, fraction / 100 % 100);
+  at = write_pair(at, fraction % 100);
+  *at++ = '\n';
+  return static_cast<std::size_t>(at - out);
 }
 
 convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& record) {
   line_reader reader(input);
   row_writer rows(output);
-  std::int32_t held_value = initial_held_value;
+  std::int8_t held_value = initial_held_value;
   std::string_view line;
   while (reader.next(line)) {
     const int assigned = parse_log_line(line, record);

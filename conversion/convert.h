@@ -23,7 +23,7 @@ inline constexpr std::uint32_t held_identifier = 0x101;
 inline constexpr std::uint32_t sample_identifier = 0x102;
 
 // Every file's conversion starts with this held value, not 0.
-inline constexpr std::int32_t initial_held_value = -8;
+inline constexpr std::int8_t initial_held_value = -8;
 
 // The single-precision value nearest to 1/131, widened to double; using
 // 1/131 computed in double changes the text of 26,720 of the 65,536 rows.
@@ -34,8 +34,8 @@ inline constexpr std::size_t max_row_bytes = 17;
 
 // Writes the row "%d,%f\n" of `held_value` and `sample` * `sample_scale`
 // (computed in double) to `out`, which has room for `max_row_bytes`, and
-// returns its length.
-std::size_t format_row(std::int32_t held_value, std::int16_t sample, char* out);
+// returns its length. Gives the same text as printf, without calling it.
+std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out);
 
 enum class convert_status { converted, read_failed, write_failed };
 

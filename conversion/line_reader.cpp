@@ -1,9 +1,5 @@
 #include "conversion/line_reader.h"
 
-#include <cstring>
-
-#include "conversion/log_line.h"
-
 namespace pluckrow {
 namespace {
 
@@ -45,7 +41,7 @@ bool line_reader::skip_rest_of_line() {
   }
 }
 
-bool line_reader::next(std::string_view& line) {
+bool line_reader::next_with_refill(std::string_view& line) {
   if (skipping_) {
     skipping_ = false;
     if (!skip_rest_of_line()) return false;

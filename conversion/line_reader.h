@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string_view>
+
+#include "conversion/log_line.h"
 
 namespace pluckrow {
 
@@ -20,12 +23,26 @@ class line_reader {
   // Sets `line` to the next line, valid until the next call. Returns false at
   // the end of the input or after a read error; a line cut short by a read
   // error is not yielded.
-  bool next(std::string_view& line);
+  bool next(std::string_view& line) {
+    // Most lines are short and lie inside the block: one memchr finds them.
+    if (!skipping_ && static_cast<std::size_t>(end_ - begin_) >= max_line_bytes) [[likely]] {
+      const auto* newline = static_cast<const char*>(std::memchr(begin_, '\n', max_line_bytes));
+      if (newline != nullptr) [[likely]] {
+        line = std::string_view(begin_, static_cast<std::size_t>(newline + 1 - begin_));
+        begin_ = newline + 1;
+        return true;
+      }
+    }
+    return next_with_refill(line);
+  }
 
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
 
  private:
+  // `next` for lines that are over-long, cross the end of the block or
+  // follow an over-long line.
+  bool next_with_refill(std::string_view& line);
   // Moves the unread bytes to the front and appends what the stream gives.
   // Returns false when nothing more can be read.
   bool refill();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "conversion/canonical_line.h"
+
 namespace pluckrow {
 
 int match_with_sscanf(std::string_view line, frame_record& record) {
@@ -21,6 +23,9 @@ int match_with_sscanf(std::string_view line, frame_record& record) {
 }
 
 int parse_log_line(std::string_view line, frame_record& record) {
+  if (match_canonical_line(line, record)) [[likely]] {
+    return all_fields;
+  }
   return match_with_sscanf(line, record);
 }
 

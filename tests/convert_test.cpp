@@ -47,7 +47,7 @@ TEST(convert_test, sample_scale_is_the_float_nearest_one_131st) {
 TEST(convert_test, every_sample_and_held_value_formats_as_printf) {
   for (int value = -32768; value <= 32767; ++value) {
     const auto sample = static_cast<std::int16_t>(value);
-    const std::int32_t held_value = static_cast<std::int8_t>(value & 0xFF);
+    const auto held_value = static_cast<std::int8_t>(value & 0xFF);
     char expected[64];
     const int length = std::snprintf(expected, sizeof expected, "%d,%f\n", held_value,
                                      static_cast<double>(sample) * sample_scale);

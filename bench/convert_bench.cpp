@@ -1,0 +1,87 @@
+// Matcher and row throughput: the fast matcher against std::sscanf, the row
+// formatter against snprintf, and whole conversions, on a generated log.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/convert.h"
+#include "conversion/log_line.h"
+#include "log_generator.h"
+
+namespace {
+
+const std::string& test_log() {
+  static const std::string log = pluckrow::bench::generate_log(200'000);
+  return log;
+}
+
+std::vector<std::string_view> test_lines() {
+  std::vector<std::string_view> lines;
+  std::string_view rest = test_log();
+  while (!rest.empty()) {
+    const std::size_t length = rest.find('\n') + 1;
+    lines.push_back(rest.substr(0, length));
+    rest.remove_prefix(length);
+  }
+  return lines;
+}
+
+template <int (*match)(std::string_view, pluckrow::frame_record&)>
+void match_lines(benchmark::State& state) {
+  const std::vector<std::string_view> lines = test_lines();
+  pluckrow::frame_record record{};
+  for (auto _ : state) {
+    for (const std::string_view line : lines) benchmark::DoNotOptimize(match(line, record));
+    benchmark::DoNotOptimize(record);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * test_log().size()));
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines.size()));
+}
+BENCHMARK(match_lines<pluckrow::parse_log_line>)->Name("match/fast");
+BENCHMARK(match_lines<pluckrow::match_with_sscanf>)->Name("match/sscanf");
+
+void rows_format_row(benchmark::State& state) {
+  char row[pluckrow::max_row_bytes];
+  for (auto _ : state) {
+    for (int sample = -32768; sample < 32768; ++sample) {
+      benchmark::DoNotOptimize(pluckrow::format_row(-8, static_cast<std::int16_t>(sample), row));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 65536);
+}
+BENCHMARK(rows_format_row)->Name("rows/format_row");
+
+void rows_snprintf(benchmark::State& state) {
+  char row[64];
+  for (auto _ : state) {
+    for (int sample = -32768; sample < 32768; ++sample) {
+      benchmark::DoNotOptimize(
+          std::snprintf(row, sizeof row, "%d,%f\n", -8, sample * pluckrow::sample_scale));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 65536);
+}
+BENCHMARK(rows_snprintf)->Name("rows/snprintf");
+
+// The whole conversion from memory to memory: reading, matching and rows.
+void convert_in_memory(benchmark::State& state) {
+  std::string log = test_log();
+  std::string rows(log.size(), '\0');
+  for (auto _ : state) {
+    std::FILE* input = fmemopen(log.data(), log.size(), "r");
+    std::FILE* output = fmemopen(rows.data(), rows.size(), "w");
+    pluckrow::frame_record record{};
+    benchmark::DoNotOptimize(pluckrow::convert_log(input, output, record));
+    std::fclose(input);
+    std::fclose(output);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
+}
+BENCHMARK(convert_in_memory)->Name("convert/whole");
+
+}  // namespace
+
+BENCHMARK_MAIN();

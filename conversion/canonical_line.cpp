@@ -1,0 +1,256 @@
+#include "conversion/canonical_line.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+namespace pluckrow {
+namespace {
+
+// Any value above 0xF marks a character that is not a hex digit.
+constexpr std::uint8_t not_hex = 0xFF;
+
+constexpr std::array<std::uint8_t, 256> hex_values = [] {
+  std::array<std::uint8_t, 256> values{};
+  values.fill(not_hex);
+  for (std::uint8_t digit = 0; digit < 10; ++digit) values['0' + digit] = digit;
+  for (std::uint8_t digit = 0; digit < 6; ++digit) {
+    values['a' + digit] = values['A' + digit] = static_cast<std::uint8_t>(10 + digit);
+  }
+  return values;
+}();
+
+std::uint8_t hex_value(char c) { return hex_values[static_cast<unsigned char>(c)]; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool starts_with(const char* at, std::string_view text) {
+  return std::memcmp(at, text.data(), text.size()) == 0;
+}
+
+// Eight characters as one word, the first in the low byte.
+std::uint64_t load_eight(const char* at) {
+  std::uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, at, sizeof word);
+  } else {
+    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(at[i]);
+  }
+  return word;
+}
+
+// How many of the eight characters in `word`, from the first, are decimal
+// digits: a character is one when its value xor '0' is below 10.
+int leading_digits(std::uint64_t word) {
+  constexpr std::uint64_t ones = 0x0101010101010101;
+  const std::uint64_t offsets = word ^ (ones * '0');
+  const std::uint64_t not_digit =
+      (((offsets & (ones * 0x7F)) + ones * (0x80 - 10)) | offsets) & (ones * 0x80);
+  return std::countr_zero(not_digit) / 8;
+}
+
+// The value of eight decimal digits, the first the most significant, in
+// three multiplications (fast_float's parse_eight_digits_unrolled).
+std::uint32_t eight_digits_value(std::uint64_t word) {
+  constexpr std::uint64_t mask = 0x000000FF000000FF;
+  constexpr std::uint64_t mul1 = 100 + (std::uint64_t{1000000} << 32);
+  constexpr std::uint64_t mul2 = 1 + (std::uint64_t{10000} << 32);
+  word -= 0x3030303030303030;
+  word = word * 10 + (word >> 8);
+  return static_cast<std::uint32_t>(((word & mask) * mul1 + ((word >> 16) & mask) * mul2) >> 32);
+}
+
+constexpr std::uint64_t ones = 0x0101010101010101;
+
+// The high bit of each byte of `word` set where the byte lies in [low, high]
+// (both below 0x80); the additions cannot carry from byte to byte.
+std::uint64_t bytes_between(std::uint64_t word, unsigned char low, unsigned char high) {
+  const std::uint64_t seven_bits = word & ones * 0x7F;
+  const std::uint64_t at_least_low = seven_bits + ones * (0x80 - low);
+  const std::uint64_t above_high = seven_bits + ones * (0x7F - high);
+  return at_least_low & ~above_high & ~word & ones * 0x80;
+}
+
+// Decodes "HH HH HH HH HH HH HH HH" (23 characters, hex digits of either
+// case, single spaces) into `bytes`; returns false on any other text. Reads
+// three overlapping words, at offsets 0, 8 and 15 of the text.
+bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
+  const std::uint64_t words[3] = {load_eight(at), load_eight(at + 8), load_eight(at + 15)};
+  // Per word: the hex digit positions (high bit of each byte), the space
+  // positions (whole bytes), and the offsets of the pairs it supplies.
+  constexpr std::uint64_t hex_positions[3] = {0x8080008080008080, 0x8000808000808000,
+                                              0x8080008080008080};
+  constexpr std::uint64_t space_positions[3] = {0x0000FF0000FF0000, 0x00FF0000FF0000FF,
+                                                0x0000FF0000FF0000};
+  std::uint64_t wrong = 0;
+  std::uint64_t nibbles[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::uint64_t word = words[i];
+    const std::uint64_t hex =
+        bytes_between(word, '0', '9') | bytes_between(word | ones * 0x20, 'a', 'f');
+    wrong |= (hex & hex_positions[i]) ^ hex_positions[i];
+    wrong |= (word ^ ones * ' ') & space_positions[i];
+    // '0'-'9' keep their low nibble; 'A'-'F' and 'a'-'f' have bit 6 set
+    // and a low nibble 9 below their value.
+    nibbles[i] = (word & ones * 0x0F) + (word >> 6 & ones) * 9;
+  }
+  if (wrong != 0) return false;
+  constexpr struct {
+    int word;
+    int offset;
+  } pairs[8] = {{0, 0}, {0, 3}, {0, 6}, {1, 1}, {1, 4}, {2, 0}, {2, 3}, {2, 6}};
+  for (int i = 0; i < 8; ++i) {
+    const std::uint64_t nibble_pair = nibbles[pairs[i].word] >> (8 * pairs[i].offset);
+    bytes[i] = static_cast<std::uint32_t>((nibble_pair & 0xF) << 4 | (nibble_pair >> 8 & 0xF));
+  }
+  return true;
+}
+
+// The value of the first `count` (0 to 8) characters of `word`, all digits:
+// padded on the left with '0' they read as eight.
+std::uint64_t leading_digits_value(std::uint64_t word, int count) {
+  if (count == 0) return 0;
+  if (count < 8) word = word << (8 * (8 - count)) | 0x3030303030303030 >> (8 * count);
+  return eight_digits_value(word);
+}
+
+constexpr std::uint64_t powers_of_ten[] = {1,
+                                           10,
+                                           100,
+                                           1000,
+                                           10000,
+                                           100000,
+                                           1000000,
+                                           10000000,
+                                           100000000,
+                                           1000000000,
+                                           10000000000,
+                                           100000000000,
+                                           1000000000000,
+                                           10000000000000,
+                                           100000000000000,
+                                           1000000000000000};
+
+struct digit_run {
+  int count;  // 16 stands for 16 or more
+  std::uint64_t value;
+};
+
+// Reads the run of decimal digits at `at`, which has at least 16 readable
+// characters, a word of eight at a time.
+digit_run read_digits(const char* at) {
+  const std::uint64_t first = load_eight(at);
+  const int first_count = leading_digits(first);
+  if (first_count < 8) return {first_count, leading_digits_value(first, first_count)};
+  const std::uint64_t second = load_eight(at + 8);
+  const int second_count = leading_digits(second);
+  return {8 + second_count, eight_digits_value(first) * powers_of_ten[second_count] +
+                                leading_digits_value(second, second_count)};
+}
+
+// A canonical line holds at least this many characters from the start of
+// either part of its time stamp: the digits, ")", and 43 more.
+constexpr std::ptrdiff_t digits_lookahead = 16;
+
+// candump prints absolute time stamps as "%010ld.%06ld)": when the text at
+// `start` has that shape, sets `value` to it and returns true. The sixteen
+// digits are read as two words of eight, the second gathered around the
+// point, and converted as below.
+bool candump_time_stamp(const char* start, const char* end, double& value) {
+  if (end - start < 19 || start[10] != '.' || start[17] != ')') return false;
+  const std::uint64_t high = load_eight(start);
+  const std::uint64_t low = (load_eight(start + 8) & 0xFFFF) | load_eight(start + 11) << 16;
+  if (leading_digits(high) != 8 || leading_digits(low) != 8) return false;
+  const std::uint64_t mantissa =
+      std::uint64_t{eight_digits_value(high)} * 100000000 + eight_digits_value(low);
+  if (mantissa > std::uint64_t{1} << 53) return false;
+  value = static_cast<double>(mantissa) / 1e6;
+  return true;
+}
+
+// Reads "digits.digits" followed by ")" and returns the position of the
+// ")", or nullptr. With at most 2^53 in its digits the number is an exact
+// double, and dividing it by an exact power of ten rounds once, so the
+// quotient is the correctly rounded value strtod gives (Clinger's fast
+// path); other time stamps take from_chars, exact as well.
+const char* time_stamp(const char* start, const char* end, double& value) {
+  if (candump_time_stamp(start, end, value)) return start + 17;
+  if (end - start < digits_lookahead) return nullptr;
+  const digit_run whole = read_digits(start);
+  const char* const point = start + whole.count;
+  if (whole.count == 0 || whole.count == 16 || *point != '.') return nullptr;
+  if (end - (point + 1) < digits_lookahead) return nullptr;
+  const digit_run fraction = read_digits(point + 1);
+  const char* const close = point + 1 + fraction.count;
+  if (fraction.count == 0 || fraction.count == 16 || *close != ')') return nullptr;
+
+  static constexpr double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  if (whole.count + fraction.count <= 19) {
+    const std::uint64_t mantissa = whole.value * powers_of_ten[fraction.count] + fraction.value;
+    if (mantissa <= std::uint64_t{1} << 53) {
+      value = static_cast<double>(mantissa) / exact_powers_of_ten[fraction.count];
+      return close;
+    }
+  }
+  const auto [parsed_end, error] = std::from_chars(start, close, value);
+  return error == std::errc() && parsed_end == close ? close : nullptr;
+}
+
+}  // namespace
+
+bool match_canonical_line(std::string_view line, frame_record& record) {
+  const char* at = line.data();
+  const char* const end = at + line.size();
+  while (at != end && *at == ' ') ++at;
+  if (at == end || *at != '(') return false;
+  double time_stamp_value;
+  at = time_stamp(at + 1, end, time_stamp_value);
+  if (at == nullptr) return false;
+
+  constexpr std::string_view before_identifier = ")  can0  ";
+  constexpr std::string_view before_length = "   [";
+  constexpr std::string_view before_bytes = "]  ";
+  constexpr std::size_t bytes_text = 8 * 3 - 1;
+  if (static_cast<std::size_t>(end - at) <
+          before_identifier.size() + 3 + before_length.size() + 1 ||
+      !starts_with(at, before_identifier)) {
+    return false;
+  }
+  at += before_identifier.size();
+  const std::uint32_t id_digits[] = {hex_value(at[0]), hex_value(at[1]), hex_value(at[2])};
+  if ((id_digits[0] | id_digits[1] | id_digits[2]) > 0xF) return false;
+  at += 3;
+  if (!starts_with(at, before_length)) return false;
+  at += before_length.size();
+
+  if (!is_digit(at[0])) return false;
+  std::int32_t length = at[0] - '0';
+  ++at;
+  if (at != end && is_digit(*at)) length = length * 10 + (*at++ - '0');
+  if (static_cast<std::size_t>(end - at) < before_bytes.size() + bytes_text ||
+      !starts_with(at, before_bytes)) {
+    return false;
+  }
+  at += before_bytes.size();
+
+  // Text after the eighth byte is ignored, as the pattern ignores it.
+  std::uint32_t bytes[8];
+  if (!hex_bytes(at, bytes)) return false;
+
+  record.time_stamp = time_stamp_value;
+  record.identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
+  record.length = length;
+  record.data0 = bytes[0];
+  record.data1 = bytes[1];
+  record.data2 = bytes[2];
+  record.data3 = bytes[3];
+  record.data4 = bytes[4];
+  record.data5 = bytes[5];
+  record.data6 = bytes[6];
+  record.data7 = bytes[7];
+  return true;
+}
+
+}  // namespace pluckrow

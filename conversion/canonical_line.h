@@ -1,0 +1,23 @@
+// The fast path of the line matcher: the line exactly as candump prints it.
+#pragma once
+
+#include <string_view>
+
+#include "conversion/log_line.h"
+
+namespace pluckrow {
+
+// Matches only the canonical line, spaced as candump spaces it:
+//
+//    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+//
+// leading spaces, a parenthesised time stamp of plain digits around a point,
+// ")  can0  ", three hex digits, "   [", a length of one or two digits,
+// "]  ", and eight two-digit hex bytes separated by single spaces; anything
+// may follow the eighth byte. On such a line it assigns every field exactly
+// as the standard matcher would and returns true. On any other line it
+// assigns nothing and returns false, so that every partial match is left to
+// the standard matcher.
+bool match_canonical_line(std::string_view line, frame_record& record);
+
+}  // namespace pluckrow
