@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "conversion/canonical_line.h"
 #include "conversion/log_line.h"
 #include "reference.h"
 
@@ -20,13 +21,22 @@ class line_generator {
  public:
   explicit line_generator(std::uint32_t seed) : random_(seed) {}
 
+  // A line as candump prints it, with time stamps of every width.
   std::string canonical() {
-    std::string line = spaces(0) + "(" + digits(1 + pick(12)) + "." + digits(1 + pick(9)) + ")";
-    line += spaces(1) + "can0" + spaces(1);
+    const bool absolute = pick(2) == 0;
+    std::string line(pick(3), ' ');
+    line += '(';
+    line += digits(absolute ? 10 : 1 + pick(16));
+    line += '.';
+    line += digits(absolute ? 6 : 1 + pick(16));
+    line += ")  can0  ";
     line += pick(3) == 0 ? hex(3) : pick(2) == 0 ? "101" : "102";
-    line += spaces(1) + "[" + digits(1 + pick(2)) + "]";
-    for (int byte = 0; byte < 8; ++byte) line += spaces(1) + hex(2);
-    return line + (pick(4) == 0 ? "" : pick(2) == 0 ? " 88 99\n" : "\n");
+    line += "   [";
+    line += digits(1 + pick(2));
+    line += "] ";
+    for (int byte = 0; byte < 8; ++byte) line += ' ' + hex(2);
+    line += pick(4) == 0 ? "" : pick(2) == 0 ? " 88 99\n" : "\n";
+    return line;
   }
 
   // One to three edits drawn from the ways real logs differ from the
@@ -62,7 +72,6 @@ class line_generator {
     static constexpr char chars[] = " \t\n\r\v\f\0-+xXeEpP.()[]0123456789aAfFgGnNiI#";
     return pick(4) == 0 ? static_cast<char>(pick(256)) : chars[pick(sizeof chars - 1)];
   }
-  std::string spaces(std::size_t least) { return std::string(least + pick(3), ' '); }
   std::string digits(std::size_t count) {
     std::string out;
     while (out.size() < count) out += static_cast<char>('0' + pick(10));
@@ -77,33 +86,53 @@ class line_generator {
   std::mt19937 random_;
 };
 
-// Returns an empty string when the two matchers agree, else a description.
-std::string disagreement(const std::string& line) {
-  frame_record fast = sentinel;
+bool same(const frame_record& a, const frame_record& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Returns an empty string when the matchers agree, else a description. The
+// fast path must either assign all fields as sscanf does or assign nothing.
+std::string disagreement(const std::string& line, int& fast_path_lines) {
   frame_record standard = sentinel;
-  const int fast_count = parse_log_line(line, fast);
   const int standard_count = reference::match(line, standard);
-  if (fast_count == standard_count && std::memcmp(&fast, &standard, sizeof fast) == 0) return "";
-  return "line \"" + reference::escaped(line) + "\": count " + std::to_string(fast_count) + " vs " +
-         std::to_string(standard_count);
+  frame_record canonical = sentinel;
+  const bool matched = match_canonical_line(line, canonical);
+  fast_path_lines += matched;
+  frame_record parsed = sentinel;
+  const int parsed_count = parse_log_line(line, parsed);
+  std::string problem;
+  if (matched && (standard_count != all_fields || !same(canonical, standard))) {
+    problem = "fast path differs";
+  } else if (!matched && !same(canonical, sentinel)) {
+    problem = "fast path assigned a field and declined";
+  } else if (parsed_count != standard_count || !same(parsed, standard)) {
+    problem = "count " + std::to_string(parsed_count) + " vs " + std::to_string(standard_count);
+  }
+  return problem.empty() ? "" : problem + " on \"" + reference::escaped(line) + "\"";
 }
 
 TEST(differential_test, fast_matcher_agrees_with_sscanf_on_mutated_lines) {
-  for (std::uint32_t seed = 1; seed <= 200'000; ++seed) {
+  constexpr std::uint32_t lines = 200'000;
+  int fast_path_lines = 0;
+  for (std::uint32_t seed = 1; seed <= lines; ++seed) {
     line_generator generator(seed);
     std::string line = generator.canonical();
-    if (generator.pick(8) != 0) line = generator.mutated(line);
-    const std::string failure = disagreement(line.substr(0, max_line_bytes));
+    if (generator.pick(4) != 0) line = generator.mutated(line);
+    const std::string failure = disagreement(line.substr(0, max_line_bytes), fast_path_lines);
     ASSERT_EQ(failure, "") << "seed " << seed;
   }
+  // Both paths must have been exercised in earnest.
+  EXPECT_GT(fast_path_lines, lines / 5);
+  EXPECT_LT(fast_path_lines, lines * 4 / 5);
 }
 
 TEST(differential_test, fast_matcher_agrees_with_sscanf_on_every_cut) {
   for (std::uint32_t seed = 1; seed <= 2'000; ++seed) {
     line_generator generator(seed);
     const std::string line = generator.canonical();
+    int fast_path_lines = 0;
     for (std::size_t length = 0; length <= line.size(); ++length) {
-      const std::string failure = disagreement(line.substr(0, length));
+      const std::string failure = disagreement(line.substr(0, length), fast_path_lines);
       ASSERT_EQ(failure, "") << "seed " << seed;
     }
   }
