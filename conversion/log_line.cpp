@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "conversion/canonical_line.h"
@@ -19,6 +20,16 @@ int match_with_sscanf(std::string_view line, frame_record& record) {
       std::sscanf(text, log_line_pattern, &record.time_stamp, &record.identifier, &record.length,
                   &record.data0, &record.data1, &record.data2, &record.data3, &record.data4,
                   &record.data5, &record.data6, &record.data7);
+#ifdef __MINGW32__
+  // MinGW's scanf rounds some decimal numbers one unit off, where its strtod
+  // (like the fast path) is exact: the time stamp is read again with strtod,
+  // which takes exactly the text that %lf took.
+  if (assigned > time_stamp_index) {
+    int start = 0;
+    std::sscanf(text, " (%n", &start);
+    record.time_stamp = std::strtod(text + start, nullptr);
+  }
+#endif
   return std::max(assigned, 0);  // EOF: input ended before the first conversion
 }
 

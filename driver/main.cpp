@@ -6,6 +6,13 @@
 #include "driver/convert_file.h"
 #include "driver/messages.h"
 
+#ifdef __MINGW32__
+// MinGW's start-up would otherwise expand wildcards in the arguments.
+extern "C" {
+int _dowildcard = 0;
+}
+#endif
+
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fputs(pluckrow::messages::usage, stderr);

@@ -19,7 +19,8 @@ struct conversion {
   std::string rows;
 };
 
-// Converts `log` through files opened as the driver opens them.
+// Converts `log` through files opened as the driver opens them; returns the
+// rows as a text-mode stream reads them back.
 conversion convert_text(const std::string& log, frame_record& record) {
   test::write_file("in.log", log);
   std::FILE* input = std::fopen("in.log", "rt");
@@ -27,7 +28,7 @@ conversion convert_text(const std::string& log, frame_record& record) {
   const convert_status status = convert_log(input, output, record);
   std::fclose(input);
   std::fclose(output);
-  return {status, test::read_file("in.log.csv")};
+  return {status, test::read_in_text_mode(test::read_file("in.log.csv"))};
 }
 
 void expect_reference_rows(const std::string& log) {
@@ -36,7 +37,7 @@ void expect_reference_rows(const std::string& log) {
   frame_record expected{};
   const conversion result = convert_text(log, actual);
   EXPECT_EQ(result.status, convert_status::converted);
-  EXPECT_EQ(result.rows, reference::rows(log, expected));
+  EXPECT_EQ(result.rows, reference::rows(test::read_in_text_mode(log), expected));
 }
 
 TEST(convert_test, sample_scale_is_the_float_nearest_one_131st) {

@@ -18,20 +18,28 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::read_file;
+using test::read_in_text_mode;
 using test::write_file;
+using test::written_in_text_mode;
 
 const std::string log_a =
     " (1.0)  can0  101   [8]  FE 00 00 00 00 00 00 00\n"
     " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00\n";
-const std::string rows_a = "-2,1.000000\n";
+const std::string rows_a = written_in_text_mode("-2,1.000000\n");
 const std::string log_b = " (1.0)  can0  102   [8]  00 7F FF 00 00 00 00 00\n";
-const std::string rows_b = "-8,250.129772\n";
+const std::string rows_b = written_in_text_mode("-8,250.129772\n");
 
 struct run_result {
   int exit_status;
   std::string errors;
   std::string output;
 };
+
+#ifdef _WIN32
+const std::string redirections = " >..\\stdout.txt 2>..\\stderr.txt";
+#else
+const std::string redirections = " >../stdout.txt 2>../stderr.txt";
+#endif
 
 std::string quoted(const std::string& argument) {
 #ifdef _WIN32
@@ -48,10 +56,11 @@ std::string quoted(const std::string& argument) {
 run_result run(std::initializer_list<std::string> arguments) {
   std::string command = quoted(PLUCKROW_EXE);
   for (const std::string& argument : arguments) command += ' ' + quoted(argument);
-  const int status = std::system((command + " >../stdout.txt 2>../stderr.txt").c_str());
 #ifdef _WIN32
-  const int exit_status = status;
+  // cmd /c drops the outermost quotes of a command that holds several.
+  const int exit_status = std::system(('"' + command + redirections + '"').c_str());
 #else
+  const int status = std::system((command + redirections).c_str());
   const int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
   return {exit_status, read_file("../stderr.txt"), read_file("../stdout.txt")};
@@ -74,7 +83,7 @@ class driver_test : public ::testing::Test {
                   int exit_status = 0) {
     const run_result result = run(arguments);
     EXPECT_EQ(result.exit_status, exit_status);
-    EXPECT_EQ(result.errors, errors);
+    EXPECT_EQ(result.errors, written_in_text_mode(errors));
     EXPECT_EQ(result.output, "");
   }
 };
@@ -94,24 +103,30 @@ TEST_F(driver_test, a_missing_log_is_skipped_between_two_good_ones) {
 }
 
 TEST_F(driver_test, odd_names_are_plain_paths) {
-  for (const std::string name : {"-x.log", "x.csv", "--help", "*.log"}) write_file(name, log_a);
+  const std::string names[] = {"-x.log", "x.csv", "--help", "caf\xE9 au lait.log"};
+  for (const std::string& name : names) write_file(name, log_a);
   write_file("x.csv.csv", "stale rows that are overwritten\n");
-  expect_run({"-x.log", "x.csv", "--help", "*.log", "x.csv"}, "");
-  for (const std::string name : {"-x.log", "x.csv", "--help", "*.log"}) {
-    EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
-  }
+  expect_run({"-x.log", "x.csv", "--help", "caf\xE9 au lait.log", "x.csv"}, "");
+  for (const std::string& name : names) EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
 }
 
-TEST_F(driver_test, a_name_of_any_length_keeps_its_whole_csv_name) {
-  std::string path;
-  for (int depth = 0; depth < 12; ++depth) path += std::string(100, 'd') + "/";
-  fs::create_directories(path);
-  write_file(path + "a.log", log_a);
+TEST_F(driver_test, wildcards_are_not_expanded) {
+  write_file("a.log", log_a);
+#ifdef _WIN32
+  expect_run({"*.log"}, "SKIP: cannot open *.log\n");
+#else
+  write_file("*.log", log_b);
+  expect_run({"*.log"}, "");
+  EXPECT_EQ(read_file("*.log.csv"), rows_b);
+#endif
+  EXPECT_FALSE(fs::exists("a.log.csv"));
+}
+
+TEST_F(driver_test, a_csv_name_the_file_system_cannot_hold_is_reported_whole) {
   const std::string too_long = std::string(250, 'n') + ".log";
   write_file(too_long, log_a);
   ASSERT_TRUE(fs::exists(too_long));
-  expect_run({path + "a.log", too_long}, "SKIP: cannot create " + too_long + ".csv\n");
-  EXPECT_EQ(read_file(path + "a.log.csv"), rows_a);
+  expect_run({too_long}, "SKIP: cannot create " + too_long + ".csv\n");
 }
 
 TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
@@ -124,7 +139,30 @@ TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
   EXPECT_FALSE(fs::exists("d.csv"));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST_F(driver_test, text_mode_gives_crlf_rows_and_reads_crlf_and_ctrl_z) {
+  std::string crlf_log = log_a;
+  for (std::size_t at = crlf_log.find('\n'); at != crlf_log.npos;
+       at = crlf_log.find('\n', at + 2)) {
+    crlf_log.insert(at, 1, '\r');
+  }
+  write_file("crlf.log", crlf_log);
+  write_file("ctrl_z.log", log_a + "\x1A" + log_b);
+  expect_run({"crlf.log", "ctrl_z.log", "missing.log"}, "SKIP: cannot open missing.log\n");
+  EXPECT_EQ(read_file("crlf.log.csv"), "-2,1.000000\r\n");
+  EXPECT_EQ(read_file("ctrl_z.log.csv"), "-2,1.000000\r\n");
+  EXPECT_EQ(read_file("../stderr.txt"), "SKIP: cannot open missing.log\r\n");
+}
+#else
+TEST_F(driver_test, a_long_path_of_short_folders_converts) {
+  std::string path;
+  for (int depth = 0; depth < 12; ++depth) path += std::string(100, 'd') + "/";
+  fs::create_directories(path);
+  write_file(path + "a.log", log_a);
+  expect_run({path + "a.log"}, "");
+  EXPECT_EQ(read_file(path + "a.log.csv"), rows_a);
+}
+
 TEST_F(driver_test, a_csv_that_is_the_log_itself_is_not_created) {
   write_file("a.log", log_a);
   write_file("b.log", log_b);
@@ -148,11 +186,11 @@ TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
 
 TEST_F(driver_test, the_sample_log_gives_its_committed_csv) {
   const std::string sample = std::string(PLUCKROW_EXAMPLES) + "/sample.log";
-  fs::copy_file(sample, "sample.log");
+  write_file("sample.log", read_file(sample));
   expect_run({"sample.log"}, "");
   frame_record record{};
-  EXPECT_EQ(read_file("sample.log.csv"), read_file(sample + ".csv"));
-  EXPECT_EQ(read_file("sample.log.csv"), reference::rows(read_file(sample), record));
+  EXPECT_EQ(read_file("sample.log.csv"), written_in_text_mode(read_file(sample + ".csv")));
+  EXPECT_EQ(read_file(sample + ".csv"), reference::rows(read_file(sample), record));
 }
 
 TEST_F(driver_test, real_logs_give_the_reference_rows) {
@@ -160,10 +198,11 @@ TEST_F(driver_test, real_logs_give_the_reference_rows) {
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   for (const auto& entry : fs::directory_iterator(corpus)) {
     const std::string name = entry.path().filename().string();
-    fs::copy_file(entry.path(), name);
+    write_file(name, read_file(entry.path().string()));
     expect_run({name}, "");
     frame_record record{};
-    EXPECT_EQ(read_file(name + ".csv"), reference::rows(read_file(name), record)) << name;
+    const std::string rows = reference::rows(read_in_text_mode(read_file(name)), record);
+    EXPECT_EQ(read_file(name + ".csv"), written_in_text_mode(rows)) << name;
   }
 }
 

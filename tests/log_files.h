@@ -17,4 +17,26 @@ inline std::string read_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// `text` as a text-mode stream writes it: CR LF line ends on Windows.
+inline std::string written_in_text_mode(std::string text) {
+#ifdef _WIN32
+  for (std::size_t at = text.find('\n'); at != text.npos; at = text.find('\n', at + 2)) {
+    text.insert(at, 1, '\r');
+  }
+#endif
+  return text;
+}
+
+// `bytes` as a text-mode stream reads them: on Windows CR LF becomes LF and
+// a Ctrl-Z ends the input.
+inline std::string read_in_text_mode(std::string bytes) {
+#ifdef _WIN32
+  bytes = bytes.substr(0, bytes.find('\x1A'));
+  for (std::size_t at = bytes.find("\r\n"); at != bytes.npos; at = bytes.find("\r\n", at)) {
+    bytes.erase(at, 1);
+  }
+#endif
+  return bytes;
+}
+
 }  // namespace pluckrow::test

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace pluckrow::reference {
 
@@ -11,6 +12,14 @@ int match(std::string_view line, frame_record& r) {
       text.c_str(), " (%lf)  can0  %03X   [%d]  %02X %02X %02X %02X %02X %02X %02X %02X\n",
       &r.time_stamp, &r.identifier, &r.length, &r.data0, &r.data1, &r.data2, &r.data3, &r.data4,
       &r.data5, &r.data6, &r.data7);
+#ifdef __MINGW32__
+  // MinGW's scanf misrounds some decimals; the truth is the exact value.
+  if (assigned >= 1) {
+    int start = 0;
+    std::sscanf(text.c_str(), " (%n", &start);
+    r.time_stamp = std::strtod(text.c_str() + start, nullptr);
+  }
+#endif
   return assigned < 0 ? 0 : assigned;
 }
 

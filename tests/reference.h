@@ -10,7 +10,8 @@
 namespace pluckrow::reference {
 
 // std::sscanf with the literal pattern on the line as a C string; returns the
-// count it reports (EOF as 0).
+// count it reports (EOF as 0). On MinGW, whose scanf misrounds some decimal
+// numbers, the time stamp is the exactly rounded strtod value instead.
 int match(std::string_view line, frame_record& record);
 
 // The rows of one log: each log line matched on its first 1013 bytes, a row
