@@ -1,0 +1,118 @@
+// Damaged and foreign logs end to end: the built program must give, for
+// every one, the rows of the reference conversion, with no message.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "log_files.h"
+#include "program_runner.h"
+#include "reference.h"
+
+namespace pluckrow {
+namespace {
+
+using adversarial_test = test::program_test;
+using test::read_file;
+
+const std::string frame = " (1436509053.850870)  can0  102   [8]  00 12 34 56 78 9A BC DE";
+const std::string held = " (1436509053.850870)  can0  101   [8]  85 12 34 56 78 9A BC DE";
+
+// Converts every log in one run and compares each CSV with the reference.
+void expect_reference_rows(test::program_test& fixture,
+                           const std::map<std::string, std::string>& logs) {
+  std::vector<std::string> names;
+  for (const auto& [name, log] : logs) {
+    test::write_file(name, log);
+    names.push_back(name);
+  }
+  fixture.expect_run(names, "");
+  for (const auto& [name, log] : logs) {
+    frame_record record{};
+    const std::string rows = reference::rows(test::read_in_text_mode(log), record);
+    EXPECT_EQ(read_file(name + ".csv"), test::written_in_text_mode(rows)) << name;
+  }
+}
+
+std::string lines(const std::vector<std::string>& texts, const std::string& end = "\n") {
+  std::string out;
+  for (const std::string& text : texts) out += text + end;
+  return out;
+}
+
+TEST_F(adversarial_test, damaged_logs_give_the_reference_rows) {
+  std::mt19937 random(5);
+  std::string random_bytes;
+  while (random_bytes.size() < 300'000) random_bytes += static_cast<char>(random() % 256);
+  std::string cut_lines;
+  for (std::size_t length = 0; length <= frame.size(); ++length) {
+    cut_lines += held.substr(0, length) + "\n" + frame.substr(0, length) + "\n";
+  }
+  std::string window_edges;
+  for (const std::size_t length : {1011u, 1012u, 1013u, 1014u, 1015u, 3'000'000u}) {
+    window_edges += held + std::string(length - held.size(), ' ') + "\n";
+    window_edges += frame + std::string(length - frame.size(), ' ') + "\n";
+    window_edges += std::string(length - frame.size(), '#') + frame + "\n";
+  }
+  std::string frames_of_every_length;
+  for (int length = 0; length <= 64; ++length) {
+    std::string line = " (1.0)  can0  102   [" + std::to_string(length) + "] ";
+    for (int byte = 0; byte < length; ++byte) line += " 7" + std::to_string(byte % 10);
+    frames_of_every_length += line + "\n";
+  }
+  std::string identifiers;
+  for (std::size_t digits = 1; digits <= 8; ++digits) {
+    const std::string id = ("10201020" + std::string(8, '1')).substr(0, digits);
+    identifiers += " (1.0)  can0  " + id + "   [8]  00 11 22 33 44 55 66 77\n";
+    identifiers += " (1.0)  can0  " + std::string(digits - 1, '0') + "1   [8]  44 11 22\n";
+  }
+  expect_reference_rows(
+      *this, {{"random_bytes.log", random_bytes},
+              {"cut_lines.log", cut_lines},
+              {"crlf.log", lines({held, frame, "", frame}, "\r\n")},
+              {"lone_cr.log", lines({held, frame, frame}, "\r") + lines({frame}, "\r\r\n")},
+              {"window_edges.log", window_edges},
+              {"time_stamps.log",
+               lines({" (1.4e9)  can0  102   [8]  00 01 02", " (0x1.8p3) can0 102 [8] 00 03 04",
+                      " (inf) can0 102 [8] 00 05 06", " (-nan) can0 102 [8] 00 07 08",
+                      " (nan(0x7ff)) can0 102 [8] 00 09 0A", " (1e99999) can0 102 [8] 00 0B 0C",
+                      " (.) can0 102 [8] 00 0D 0E", " (+.5e-3) can0 102 [8] 00 0F 10"})},
+              {"signs_and_prefixes.log",
+               lines({" (1.0)  can0  -FF   [-8]  -1 +1 -0 0x1 0X2 -0x 0x0",
+                      " (1.0) can0 0x102 [8] 00 11 22", " (1.0) can0 +101 [+1] +7",
+                      " (1.0) can0 102 [8] 00 -1 -1", " (1.0) can0 102 [8] 00 0xF 0x1",
+                      " (-1.0) can0 101 [0x8] 80"})},
+              {"identifiers.log", identifiers},
+              {"interfaces.log",
+               lines({" (1.0)  can1  102   [8]  00 11 22 33", " (1.0)  can01  102   [8]  00 11 22",
+                      " (1.0)  vcan0  102   [8]  00 11 22", " (1.0)  can0102   [8]  00 11 22",
+                      " (1.0)  CAN0  102   [8]  00 11 22", " (1.0)can0 102[8]00 11 22"})},
+              {"frames_of_every_length.log", frames_of_every_length},
+              {"compact.log", lines({"(1436509053.850870) can0 102#00123456", "(1.0) can0 101#85",
+                                     "(1.0) can0 102##1001122", "(1.0) can0 102#R"})},
+              {"no_final_newline.log", held + "\n" + frame},
+              {"empty.log", ""},
+              {"only_newlines.log", std::string(5000, '\n')}});
+}
+
+#ifndef _WIN32
+TEST_F(adversarial_test, a_single_line_of_64_mib_is_one_line) {
+  expect_reference_rows(*this, {{"huge.log", frame + std::string(64 << 20, 'x') + "\n" + frame}});
+}
+#endif
+
+TEST_F(adversarial_test, real_logs_give_the_reference_rows) {
+  const std::filesystem::path corpus = PLUCKROW_CORPUS;
+  if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+  std::map<std::string, std::string> logs;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    logs[entry.path().filename().string()] = read_file(entry.path().string());
+  }
+  expect_reference_rows(*this, logs);
+}
+
+}  // namespace
+}  // namespace pluckrow
