@@ -40,10 +40,11 @@ std::uint64_t load_eight(const char* at) {
   return word;
 }
 
+constexpr std::uint64_t ones = 0x0101010101010101;
+
 // How many of the eight characters in `word`, from the first, are decimal
 // digits: a character is one when its value xor '0' is below 10.
 int leading_digits(std::uint64_t word) {
-  constexpr std::uint64_t ones = 0x0101010101010101;
   const std::uint64_t offsets = word ^ (ones * '0');
   const std::uint64_t not_digit =
       (((offsets & (ones * 0x7F)) + ones * (0x80 - 10)) | offsets) & (ones * 0x80);
@@ -61,8 +62,6 @@ std::uint32_t eight_digits_value(std::uint64_t word) {
   return static_cast<std::uint32_t>(((word & mask) * mul1 + ((word >> 16) & mask) * mul2) >> 32);
 }
 
-constexpr std::uint64_t ones = 0x0101010101010101;
-
 // The high bit of each byte of `word` set where the byte lies in [low, high]
 // (both below 0x80); the additions cannot carry from byte to byte.
 std::uint64_t bytes_between(std::uint64_t word, unsigned char low, unsigned char high) {
@@ -77,8 +76,8 @@ std::uint64_t bytes_between(std::uint64_t word, unsigned char low, unsigned char
 // three overlapping words, at offsets 0, 8 and 15 of the text.
 bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
   const std::uint64_t words[3] = {load_eight(at), load_eight(at + 8), load_eight(at + 15)};
-  // Per word: the hex digit positions (high bit of each byte), the space
-  // positions (whole bytes), and the offsets of the pairs it supplies.
+  // Per word: where its hex digits (high bit of each byte) and its spaces
+  // (whole bytes) must be.
   constexpr std::uint64_t hex_positions[3] = {0x8080008080008080, 0x8000808000808000,
                                               0x8080008080008080};
   constexpr std::uint64_t space_positions[3] = {0x0000FF0000FF0000, 0x00FF0000FF0000FF,
@@ -96,6 +95,7 @@ bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
     nibbles[i] = (word & ones * 0x0F) + (word >> 6 & ones) * 9;
   }
   if (wrong != 0) return false;
+  // Where each byte's pair of digits lies: a word and a character offset.
   constexpr struct {
     int word;
     int offset;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "conversion/line_reader.h"
@@ -10,35 +9,33 @@
 namespace pluckrow {
 namespace {
 
-constexpr std::size_t output_block_bytes = std::size_t{256} * 1024;
-
 // `sample_scale` is a float widened to double: a 24-bit integer over 2^31.
 constexpr std::uint64_t scale_numerator = 0xFA232D;
 constexpr int scale_shift = 31;
 static_assert(sample_scale ==
               static_cast<double>(scale_numerator) / (std::uint64_t{1} << scale_shift));
 
-// Collects rows and hands them to the stream a block at a time.
+// Collects rows and hands them to the stream a block at a time. The block
+// is held in the writer itself, so that a small log costs no allocation.
 class row_writer {
  public:
-  explicit row_writer(std::FILE* output)
-      : output_(output), block_(std::make_unique_for_overwrite<char[]>(output_block_bytes)) {}
+  explicit row_writer(std::FILE* output) : output_(output) {}
 
   bool append(std::int8_t held_value, std::int16_t sample) {
-    if (output_block_bytes - used_ < max_row_bytes && !flush()) return false;
-    used_ += format_row(held_value, sample, block_.get() + used_);
+    if (sizeof block_ - used_ < max_row_bytes && !flush()) return false;
+    used_ += format_row(held_value, sample, block_ + used_);
     return true;
   }
 
   bool flush() {
-    const bool written = std::fwrite(block_.get(), 1, used_, output_) == used_;
+    const bool written = std::fwrite(block_, 1, used_, output_) == used_;
     used_ = 0;
     return written;
   }
 
  private:
   std::FILE* output_;
-  std::unique_ptr<char[]> block_;
+  char block_[64 * 1024];
   std::size_t used_ = 0;
 };
 

@@ -1,26 +1,14 @@
 #include "conversion/line_reader.h"
 
 namespace pluckrow {
-namespace {
-
-constexpr std::size_t block_bytes = std::size_t{256} * 1024;
-static_assert(block_bytes >= 2 * max_line_bytes, "a refill must always make room for a line");
-
-}  // namespace
-
-line_reader::line_reader(std::FILE* input)
-    : input_(input), block_(std::make_unique_for_overwrite<char[]>(block_bytes)) {
-  begin_ = end_ = block_.get();
-}
 
 bool line_reader::refill() {
   if (at_end_) return false;
   const std::size_t kept = static_cast<std::size_t>(end_ - begin_);
-  char* const block = block_.get();
-  std::memmove(block, begin_, kept);
-  const std::size_t got = std::fread(block + kept, 1, block_bytes - kept, input_);
-  begin_ = block;
-  end_ = block + kept + got;
+  std::memmove(block_, begin_, kept);
+  const std::size_t got = std::fread(block_ + kept, 1, block_bytes - kept, input_);
+  begin_ = block_;
+  end_ = block_ + kept + got;
   if (got < block_bytes - kept) {
     at_end_ = true;
     failed_ = std::ferror(input_) != 0;

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "conversion/log_line.h"
@@ -14,11 +13,13 @@ namespace pluckrow {
 // Yields each log line of a stream as its first `max_line_bytes` bytes, the
 // newline included when it falls within them; the rest of an over-long log
 // line is skipped, so it never turns into further lines. A last line without
-// a newline is yielded as it is. Memory is one fixed block whatever the
-// lengths of the lines.
+// a newline is yielded as it is. Memory is one fixed block, held in the
+// reader itself so that a small log costs no allocation.
 class line_reader {
  public:
-  explicit line_reader(std::FILE* input);
+  explicit line_reader(std::FILE* input) : input_(input) {}
+  line_reader(const line_reader&) = delete;
+  line_reader& operator=(const line_reader&) = delete;
 
   // Sets `line` to the next line, valid until the next call. Returns false at
   // the end of the input or after a read error; a line cut short by a read
@@ -50,10 +51,13 @@ class line_reader {
   // the input ended or failed first.
   bool skip_rest_of_line();
 
+  static constexpr std::size_t block_bytes = std::size_t{128} * 1024;
+  static_assert(block_bytes >= 2 * max_line_bytes, "a refill must always make room for a line");
+
   std::FILE* input_;
-  std::unique_ptr<char[]> block_;
-  const char* begin_ = nullptr;
-  const char* end_ = nullptr;
+  char block_[block_bytes];
+  const char* begin_ = block_;
+  const char* end_ = block_;
   bool skipping_ = false;
   bool at_end_ = false;
   bool failed_ = false;

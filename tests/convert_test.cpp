@@ -91,18 +91,6 @@ TEST(convert_test, a_line_acts_only_on_what_it_assigned) {
   EXPECT_EQ(convert_text("\n" + frame_102, record).rows, "-8,1.000000\n");
 }
 
-TEST(convert_test, lines_agree_with_the_reference_at_the_read_window) {
-  const std::string frame = " (1.0)  can0  102   [8]  00 12 34 00 00 00 00 00";
-  for (const std::size_t padding : {0u, 963u, 964u, 965u, 966u, 1000u, 300000u}) {
-    const std::string long_line = frame + std::string(padding, ' ');
-    expect_reference_rows(long_line + "\n" + frame + "\n");
-    expect_reference_rows(long_line + frame + "\n");
-    expect_reference_rows(std::string(padding, 'x') + frame + "\n" + frame);
-  }
-  expect_reference_rows(std::string(" (1.0)  can0  102   [8]  00 12\0 34\n", 35) + frame);
-  expect_reference_rows("");
-}
-
 TEST(convert_test, random_logs_agree_with_the_reference_across_blocks) {
   std::mt19937 random(20261208);
   const std::string pieces[] = {" (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77\n",

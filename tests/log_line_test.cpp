@@ -99,12 +99,5 @@ TEST(log_line_test, agrees_with_sscanf_on_every_kind_of_line) {
   for (const std::string_view line : lines) expect_matches_sscanf(line);
 }
 
-TEST(log_line_test, agrees_with_sscanf_on_every_cut_of_a_frame) {
-  const std::string frame = " (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77\n";
-  for (std::size_t length = 0; length <= frame.size(); ++length) {
-    expect_matches_sscanf(std::string_view(frame).substr(0, length));
-  }
-}
-
 }  // namespace
 }  // namespace pluckrow
