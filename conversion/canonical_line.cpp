@@ -200,14 +200,14 @@ const char* time_stamp(const char* start, const char* end, double& value) {
 
 }  // namespace
 
-bool match_canonical_line(std::string_view line, frame_record& record) {
-  const char* at = line.data();
-  const char* const end = at + line.size();
+const char* match_canonical_line(std::string_view text, frame_record& record) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
   while (at != end && *at == ' ') ++at;
-  if (at == end || *at != '(') return false;
+  if (at == end || *at != '(') return nullptr;
   double time_stamp_value;
   at = time_stamp(at + 1, end, time_stamp_value);
-  if (at == nullptr) return false;
+  if (at == nullptr) return nullptr;
 
   constexpr std::string_view before_identifier = ")  can0  ";
   constexpr std::string_view before_length = "   [";
@@ -216,28 +216,28 @@ bool match_canonical_line(std::string_view line, frame_record& record) {
   if (static_cast<std::size_t>(end - at) <
           before_identifier.size() + 3 + before_length.size() + 1 ||
       !starts_with(at, before_identifier)) {
-    return false;
+    return nullptr;
   }
   at += before_identifier.size();
   const std::uint32_t id_digits[] = {hex_value(at[0]), hex_value(at[1]), hex_value(at[2])};
-  if ((id_digits[0] | id_digits[1] | id_digits[2]) > 0xF) return false;
+  if ((id_digits[0] | id_digits[1] | id_digits[2]) > 0xF) return nullptr;
   at += 3;
-  if (!starts_with(at, before_length)) return false;
+  if (!starts_with(at, before_length)) return nullptr;
   at += before_length.size();
 
-  if (!is_digit(at[0])) return false;
+  if (!is_digit(at[0])) return nullptr;
   std::int32_t length = at[0] - '0';
   ++at;
   if (at != end && is_digit(*at)) length = length * 10 + (*at++ - '0');
   if (static_cast<std::size_t>(end - at) < before_bytes.size() + bytes_text ||
       !starts_with(at, before_bytes)) {
-    return false;
+    return nullptr;
   }
   at += before_bytes.size();
 
   // Text after the eighth byte is ignored, as the pattern ignores it.
   std::uint32_t bytes[8];
-  if (!hex_bytes(at, bytes)) return false;
+  if (!hex_bytes(at, bytes)) return nullptr;
 
   record.time_stamp = time_stamp_value;
   record.identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
@@ -250,7 +250,7 @@ bool match_canonical_line(std::string_view line, frame_record& record) {
   record.data5 = bytes[5];
   record.data6 = bytes[6];
   record.data7 = bytes[7];
-  return true;
+  return at + bytes_text;
 }
 
 }  // namespace pluckrow

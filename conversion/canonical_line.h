@@ -15,9 +15,12 @@ namespace pluckrow {
 // ")  can0  ", three hex digits, "   [", a length of one or two digits,
 // "]  ", and eight two-digit hex bytes separated by single spaces; anything
 // may follow the eighth byte. On such a line it assigns every field exactly
-// as the standard matcher would and returns true. On any other line it
-// assigns nothing and returns false, so that every partial match is left to
-// the standard matcher.
-bool match_canonical_line(std::string_view line, frame_record& record);
+// as the standard matcher would and returns the end of the eighth byte. On
+// any other line it assigns nothing and returns nullptr, so that every
+// partial match is left to the standard matcher.
+//
+// `text` may run on past the end of the line: the canonical line holds no
+// newline, so a match never takes in more than its own line.
+const char* match_canonical_line(std::string_view text, frame_record& record);
 
 }  // namespace pluckrow

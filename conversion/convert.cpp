@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "conversion/canonical_line.h"
 #include "conversion/line_reader.h"
 
 namespace pluckrow {
@@ -111,9 +112,19 @@ convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& re
   line_reader reader(input);
   row_writer rows(output);
   std::int8_t held_value = initial_held_value;
-  std::string_view line;
-  while (reader.next(line)) {
-    const int assigned = parse_log_line(line, record);
+  for (;;) {
+    // A line as candump prints it ends right after its eighth byte: matching
+    // it where it lies in the block finds its end too.
+    const std::string_view ahead = reader.peek();
+    const char* const matched = match_canonical_line(ahead, record);
+    int assigned = all_fields;
+    if (matched != nullptr && matched != ahead.data() + ahead.size() && *matched == '\n') {
+      reader.skip_to(matched + 1);
+    } else {
+      std::string_view line;
+      if (!reader.next(line)) break;
+      assigned = parse_log_line(line, record);
+    }
     if (record.identifier == held_identifier && assigned > data0_index) {
       held_value = held_value_of(record);
     } else if (record.identifier == sample_identifier && assigned > data2_index) {

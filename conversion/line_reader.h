@@ -37,6 +37,16 @@ class line_reader {
     return next_with_refill(line);
   }
 
+  // The unread text from the start of the next line, `max_line_bytes` long,
+  // when that much is at hand; empty otherwise. A caller that finds where
+  // the line ends in it passes that end to `skip_to` instead of calling
+  // `next`, sparing the search for the newline.
+  std::string_view peek() const {
+    if (skipping_ || static_cast<std::size_t>(end_ - begin_) < max_line_bytes) return {};
+    return std::string_view(begin_, max_line_bytes);
+  }
+  void skip_to(const char* line_end) { begin_ = line_end; }
+
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
 

@@ -34,7 +34,7 @@ int match_with_sscanf(std::string_view line, frame_record& record) {
 }
 
 int parse_log_line(std::string_view line, frame_record& record) {
-  if (match_canonical_line(line, record)) [[likely]] {
+  if (match_canonical_line(line, record) != nullptr) [[likely]] {
     return all_fields;
   }
   return match_with_sscanf(line, record);

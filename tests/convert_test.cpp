@@ -96,12 +96,12 @@ TEST(convert_test, random_logs_agree_with_the_reference_across_blocks) {
   const std::string pieces[] = {" (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77\n",
                                 " (1436509053.850870)  can0  101   [8]  80 11 22 33 44 55 66 77\n",
                                 " (1.0)  can0  102   [2]  7F\n",
-                                "\n",
-                                " (1.0)  can1  101   [1]  05\n",
-                                std::string(1012, 'y') + "\n",
-                                std::string(1013, 'z') + "\n",
-                                std::string(5000, ' '),
-                                " (1.0)  can0  102   [8]  00 ",
+                                // Text after the eighth byte, even a frame, belongs to the line.
+                                " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00 (2.0)  can0  "
+                                "101   [8]  05 00 00 00 00 00 00 00\n",
+                                "\n", " (1.0)  can1  101   [1]  05\n",
+                                std::string(1012, 'y') + "\n", std::string(1013, 'z') + "\n",
+                                std::string(5000, ' '), " (1.0)  can0  102   [8]  00 ",
                                 std::string(1, '\0')};
   std::string log;
   while (log.size() < 1'500'000) log += pieces[random() % std::size(pieces)];

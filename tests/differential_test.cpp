@@ -96,7 +96,7 @@ std::string disagreement(const std::string& line, int& fast_path_lines) {
   frame_record standard = sentinel;
   const int standard_count = reference::match(line, standard);
   frame_record canonical = sentinel;
-  const bool matched = match_canonical_line(line, canonical);
+  const bool matched = match_canonical_line(line, canonical) != nullptr;
   fast_path_lines += matched;
   frame_record parsed = sentinel;
   const int parsed_count = parse_log_line(line, parsed);
