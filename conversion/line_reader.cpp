@@ -6,10 +6,10 @@ bool line_reader::refill() {
   if (at_end_) return false;
   const std::size_t kept = static_cast<std::size_t>(end_ - begin_);
   std::memmove(block_, begin_, kept);
-  const std::size_t got = std::fread(block_ + kept, 1, block_bytes - kept, input_);
+  const std::size_t got = std::fread(block_ + kept, 1, read_bytes, input_);
   begin_ = block_;
   end_ = block_ + kept + got;
-  if (got < block_bytes - kept) {
+  if (got < read_bytes) {
     at_end_ = true;
     failed_ = std::ferror(input_) != 0;
   }

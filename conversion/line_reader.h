@@ -61,11 +61,13 @@ class line_reader {
   // the input ended or failed first.
   bool skip_rest_of_line();
 
-  static constexpr std::size_t block_bytes = std::size_t{128} * 1024;
-  static_assert(block_bytes >= 2 * max_line_bytes, "a refill must always make room for a line");
+  // Each refill asks for a whole number of the stream's own buffers, so that
+  // the C library reads straight into the block in one call, and keeps room
+  // for the unread start of a line (less than `max_line_bytes`) before it.
+  static constexpr std::size_t read_bytes = std::size_t{128} * 1024;
 
   std::FILE* input_;
-  char block_[block_bytes];
+  char block_[max_line_bytes + read_bytes];
   const char* begin_ = block_;
   const char* end_ = block_;
   bool skipping_ = false;
