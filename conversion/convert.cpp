@@ -123,7 +123,13 @@ convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& re
     } else {
       std::string_view line;
       if (!reader.next(line)) break;
-      assigned = parse_log_line(line, record);
+      // The line starts where `ahead` does, so the fast path has already
+      // answered for it: matched (text follows the eighth byte) or not.
+      if (ahead.empty()) {
+        assigned = parse_log_line(line, record);
+      } else if (matched == nullptr) {
+        assigned = match_with_sscanf(line, record);
+      }
     }
     if (record.identifier == held_identifier && assigned > data0_index) {
       held_value = held_value_of(record);
