@@ -57,6 +57,11 @@ TEST_F(adversarial_test, damaged_logs_give_the_reference_rows) {
     window_edges += frame + std::string(length - frame.size(), ' ') + "\n";
     window_edges += std::string(length - frame.size(), '#') + frame + "\n";
   }
+  // The third byte, the last the row needs, ends at byte 1011 to 1015.
+  const std::string short_frame = " (1.0)  can0  102   [3]  00 12 34";
+  for (std::size_t length = 1011; length <= 1015; ++length) {
+    window_edges += std::string(length - short_frame.size(), ' ') + short_frame + "\n";
+  }
   std::string frames_of_every_length;
   for (int length = 0; length <= 64; ++length) {
     std::string line = " (1.0)  can0  102   [" + std::to_string(length) + "] ";
@@ -83,8 +88,8 @@ TEST_F(adversarial_test, damaged_logs_give_the_reference_rows) {
               {"signs_and_prefixes.log",
                lines({" (1.0)  can0  -FF   [-8]  -1 +1 -0 0x1 0X2 -0x 0x0",
                       " (1.0) can0 0x102 [8] 00 11 22", " (1.0) can0 +101 [+1] +7",
-                      " (1.0) can0 102 [8] 00 -1 -1", " (1.0) can0 102 [8] 00 0xF 0x1",
-                      " (-1.0) can0 101 [0x8] 80"})},
+                      " (1.0) can0 102 [8] 00 -1 -1", " (1.0) can0 102 [8] 00 12 -1",
+                      " (1.0) can0 102 [8] 00 0xF 0x1", " (-1.0) can0 101 [0x8] 80"})},
               {"identifiers.log", identifiers},
               {"interfaces.log",
                lines({" (1.0)  can1  102   [8]  00 11 22 33", " (1.0)  can01  102   [8]  00 11 22",

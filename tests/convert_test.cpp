@@ -8,6 +8,7 @@
 #include <string>
 
 #include "conversion/convert.h"
+#include "conversion/line_reader.h"
 #include "log_files.h"
 #include "reference.h"
 
@@ -38,6 +39,29 @@ void expect_reference_rows(const std::string& log) {
   const conversion result = convert_text(log, actual);
   EXPECT_EQ(result.status, convert_status::converted);
   EXPECT_EQ(result.rows, reference::rows(test::read_in_text_mode(log), expected));
+}
+
+TEST(convert_test, the_reader_yields_each_line_within_1013_bytes) {
+  for (std::size_t length = 1011; length <= 1015; ++length) {
+    SCOPED_TRACE("line of " + std::to_string(length) + " bytes and a newline");
+    // The same line read where the block holds it whole, then after an
+    // over-long line, where the reader refills.
+    const std::string line = std::string(length, 'y') + "\n";
+    const std::string log = "x\n" + line + std::string(2000, 'z') + "\n" + line;
+    test::write_file("in.log", log);
+    std::FILE* input = std::fopen("in.log", "rt");
+    line_reader reader(input);
+    std::string_view got;
+    for (const std::string& expected : {std::string("x\n"), line, std::string(2000, 'z'), line}) {
+      const std::string_view ahead = reader.peek();
+      ASSERT_TRUE(reader.next(got));
+      EXPECT_EQ(got, expected.substr(0, 1013));
+      EXPECT_TRUE(ahead.empty() || ahead.size() == 1013) << ahead.size();
+      EXPECT_EQ(ahead.substr(0, got.size()), ahead.empty() ? "" : got);
+    }
+    EXPECT_FALSE(reader.next(got));
+    std::fclose(input);
+  }
 }
 
 TEST(convert_test, sample_scale_is_the_float_nearest_one_131st) {
@@ -105,6 +129,26 @@ TEST(convert_test, random_logs_agree_with_the_reference_across_blocks) {
                                 std::string(1, '\0')};
   std::string log;
   while (log.size() < 1'500'000) log += pieces[random() % std::size(pieces)];
+  expect_reference_rows(log);
+}
+
+TEST(convert_test, frames_across_read_and_row_blocks_agree_with_the_reference) {
+  // 5,460 rows of 12 bytes leave 16 bytes of the 64 KiB row block for the
+  // longest row, 17 bytes; the frames fill several 128 KiB read blocks.
+  std::string log;
+  for (int i = 0; i < 5460; ++i)
+    log += " (1436509053.850870)  can0  102   [8]  00 00 83 00 00 00 00 00\n";
+  log += " (1.0)  can0  101   [1]  80\n (1.0)  can0  102   [3]  00 80 00\n";
+  std::mt19937 random(8);
+  const char* const identifiers[] = {"101", "102", "102", "1A0"};
+  char line[80];
+  for (int i = 0; i < 20'000; ++i) {
+    std::snprintf(line, sizeof line,
+                  " (1436509053.%06d)  can0  %s   [8]  %02X %02X %02X 00 00 00 00 00\n", i,
+                  identifiers[random() % 4], static_cast<unsigned>(random() & 0xFF),
+                  static_cast<unsigned>(random() & 0xFF), static_cast<unsigned>(random() & 0xFF));
+    log += line;
+  }
   expect_reference_rows(log);
 }
 

@@ -46,8 +46,11 @@ TEST_F(driver_test, odd_names_are_plain_paths) {
   const std::string names[] = {"-x.log", "x.csv", "--help", "caf\xE9 au lait.log"};
   for (const std::string& name : names) write_file(name, log_a);
   write_file("x.csv.csv", "stale rows that are overwritten\n");
+  const std::string own_csv = std::string(PLUCKROW_EXE) + ".csv";
+  fs::remove(own_csv);
   expect_run({"-x.log", "x.csv", "--help", "caf\xE9 au lait.log", "x.csv"}, "");
   for (const std::string& name : names) EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
+  EXPECT_FALSE(fs::exists(own_csv)) << "the program's own name was taken as a log";
 }
 
 TEST_F(driver_test, wildcards_are_not_expanded) {
@@ -122,7 +125,9 @@ TEST_F(driver_test, unreachable_logs_cannot_be_opened) {
 }
 
 TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
-  write_file("full.log", log_a);
+  std::string rows_past_the_row_block;  // so that a write fails before the close
+  for (int i = 0; i < 6000; ++i) rows_past_the_row_block += log_a;
+  write_file("full.log", rows_past_the_row_block);
   fs::create_symlink("/dev/full", "full.log.csv");
   fs::create_symlink("/proc/self/mem", "unreadable.log");
   write_file("b.log", log_b);
@@ -160,8 +165,23 @@ TEST_F(driver_test, many_logs_leak_no_descriptor) {
   for (int i = 0; i < logs; ++i) names.push_back(std::to_string(i));
   for (const std::string& name : names) write_file(name, log_a);
   names.insert(names.end(), 100, "0");
-  expect_run(names, "", 0, limit_descriptors);
-  for (const std::string& name : names) ASSERT_EQ(read_file(name + ".csv"), rows_a) << name;
+  // Skipped files come first: a descriptor they leak fails the logs after them.
+  std::vector<std::string> skipped;
+  std::string errors;
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "skipped" + std::to_string(i);
+    write_file(name, log_a);
+    fs::create_directory(name + ".csv");
+    fs::create_directory(name + ".dir");
+    skipped.insert(skipped.end(), {name, name + ".dir", name + ".missing"});
+    errors += "SKIP: cannot create " + name + ".csv\nSKIP: cannot open " + name +
+              ".dir\nSKIP: cannot open " + name + ".missing\n";
+  }
+  names.insert(names.begin(), skipped.begin(), skipped.end());
+  expect_run(names, errors, 0, limit_descriptors);
+  for (std::size_t i = skipped.size(); i < names.size(); ++i) {
+    ASSERT_EQ(read_file(names[i] + ".csv"), rows_a) << names[i];
+  }
 }
 
 TEST_F(driver_test, the_sample_log_gives_its_committed_csv) {
