@@ -13,9 +13,15 @@
 
 namespace {
 
-const std::string& test_log() {
-  static const std::string log = pluckrow::bench::generate_log(200'000);
-  return log;
+using pluckrow::bench::log_layout;
+
+// The same 200,000 frames in each layout.
+const std::string& test_log(log_layout layout = log_layout::absolute) {
+  static const std::string logs[] = {
+      pluckrow::bench::generate_log(200'000, 1, log_layout::absolute),
+      pluckrow::bench::generate_log(200'000, 1, log_layout::log_file),
+      pluckrow::bench::generate_log(200'000, 1, log_layout::untimed)};
+  return logs[static_cast<int>(layout)];
 }
 
 std::vector<std::string_view> test_lines() {
@@ -37,8 +43,8 @@ void match_lines(benchmark::State& state) {
     for (const std::string_view line : lines) benchmark::DoNotOptimize(match(line, record));
     benchmark::DoNotOptimize(record);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * test_log().size()));
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(test_log().size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines.size()));
 }
 BENCHMARK(match_lines<pluckrow::parse_log_line>)->Name("match/fast");
 BENCHMARK(match_lines<pluckrow::match_with_sscanf>)->Name("match/sscanf");
@@ -66,9 +72,10 @@ void rows_snprintf(benchmark::State& state) {
 }
 BENCHMARK(rows_snprintf)->Name("rows/snprintf");
 
-// The whole conversion from memory to memory: reading, matching and rows.
+// The whole conversion from memory to memory: reading, matching and rows,
+// for the log of layout `state.range(0)`.
 void convert_in_memory(benchmark::State& state) {
-  std::string log = test_log();
+  std::string log = test_log(static_cast<log_layout>(state.range(0)));
   std::string rows(log.size(), '\0');
   for (auto _ : state) {
     std::FILE* input = fmemopen(log.data(), log.size(), "r");
@@ -78,9 +85,14 @@ void convert_in_memory(benchmark::State& state) {
     std::fclose(input);
     std::fclose(output);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * log.size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(log.size()));
 }
-BENCHMARK(convert_in_memory)->Name("convert/whole");
+BENCHMARK(convert_in_memory)
+    ->Name("convert/whole")
+    ->ArgName("layout")
+    ->Arg(static_cast<int>(log_layout::absolute))
+    ->Arg(static_cast<int>(log_layout::log_file))
+    ->Arg(static_cast<int>(log_layout::untimed));
 
 }  // namespace
 

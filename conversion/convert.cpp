@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "conversion/canonical_line.h"
 #include "conversion/line_reader.h"
 
 namespace pluckrow {
@@ -113,23 +112,15 @@ convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& re
   row_writer rows(output);
   std::int8_t held_value = initial_held_value;
   for (;;) {
-    // A line as candump prints it ends right after its eighth byte: matching
-    // it where it lies in the block finds its end too.
-    const std::string_view ahead = reader.peek();
-    const char* const matched = match_canonical_line(ahead, record);
-    int assigned = all_fields;
-    if (matched != nullptr && matched != ahead.data() + ahead.size() && *matched == '\n') {
-      reader.skip_to(matched + 1);
+    // Most lines are matched where they lie in the block, which finds their
+    // end too; the rest are read whole first.
+    int assigned;
+    if (const char* const line_end = match_whole_line(reader.peek(), record, assigned)) {
+      reader.skip_to(line_end);
     } else {
       std::string_view line;
       if (!reader.next(line)) break;
-      // The line starts where `ahead` does, so the fast path has already
-      // answered for it: matched (text follows the eighth byte) or not.
-      if (ahead.empty()) {
-        assigned = parse_log_line(line, record);
-      } else if (matched == nullptr) {
-        assigned = match_with_sscanf(line, record);
-      }
+      assigned = parse_log_line(line, record);
     }
     if (record.identifier == held_identifier && assigned > data0_index) {
       held_value = held_value_of(record);

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "conversion/canonical_line.h"
+#include "conversion/fast_paths.h"
+#include "conversion/other_layouts.h"
 
 namespace pluckrow {
 
@@ -33,11 +34,21 @@ int match_with_sscanf(std::string_view line, frame_record& record) {
   return std::max(assigned, 0);  // EOF: input ended before the first conversion
 }
 
+int match_exactly(std::string_view line, frame_record& record) {
+  const int standard = match_with_sscanf(line, record);
+  if (standard > identifier_index + 1) return standard;  // it reached the bracketed length
+  const int other = read_other_layout(line, record);
+  return other > 0 ? other : standard;
+}
+
 int parse_log_line(std::string_view line, frame_record& record) {
   if (match_canonical_line(line, record) != nullptr) [[likely]] {
     return all_fields;
   }
-  return match_with_sscanf(line, record);
+  if (match_untimed_line(line, record) != nullptr) return all_fields;
+  int assigned;
+  if (match_log_file_line(line, record, assigned) != nullptr) return assigned;
+  return match_exactly(line, record);
 }
 
 }  // namespace pluckrow

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <type_traits>
 
@@ -57,14 +58,30 @@ enum field_index : int {
 inline constexpr std::size_t read_limit = 1014;
 inline constexpr std::size_t max_line_bytes = read_limit - 1;
 
+// The time stamp of a line that prints none in seconds: one without a time
+// stamp, or with candump's date form.
+inline constexpr double no_time_stamp = std::numeric_limits<double>::quiet_NaN();
+
 // Matches `line` (at most `max_line_bytes`, the newline included when the
-// read reached it) against the pattern and assigns the fields it matched, in
-// order, up to the first directive that fails; later fields keep their
-// values. Returns the number of fields assigned, 0 to `all_fields`.
+// read reached it) and assigns the fields it matched, in order, up to the
+// first directive that fails; later fields keep their values. Returns the
+// number of fields assigned, 0 to `all_fields`. The line is matched against
+// the pattern and, when that match stops before the bracketed length,
+// against candump's other layouts (see other_layouts.h).
 int parse_log_line(std::string_view line, frame_record& record);
 
-// The standard matcher: `std::sscanf` with `log_line_pattern`. Same contract
-// as `parse_log_line`, which falls back to it.
+// `parse_log_line` for a line that starts `text`, which may run on past it,
+// when a fast path proves the line is one of candump's layouts and finds its
+// newline in `text`: sets `assigned` and returns the end of the line, past
+// its newline. Otherwise returns nullptr, and the caller hands the whole
+// line to `parse_log_line`, which assigns its fields afresh.
+const char* match_whole_line(std::string_view text, frame_record& record, int& assigned);
+
+// The exact matcher, without fast paths: the standard matcher, then the
+// other layouts for a line that it gives up on before the bracketed length.
+int match_exactly(std::string_view line, frame_record& record);
+
+// The standard matcher: `std::sscanf` with `log_line_pattern`.
 int match_with_sscanf(std::string_view line, frame_record& record);
 
 }  // namespace pluckrow

@@ -20,7 +20,7 @@ void check_line(std::string_view line) {
   frame_record fast{-7.25, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
   frame_record standard = fast;
   const int fast_count = pluckrow::parse_log_line(line, fast);
-  const int standard_count = pluckrow::match_with_sscanf(line, standard);
+  const int standard_count = pluckrow::match_exactly(line, standard);
   if (fast_count != standard_count || std::memcmp(&fast, &standard, sizeof fast) != 0) {
     std::fprintf(stderr, "matchers disagree on \"%s\": %d vs %d fields\n",
                  pluckrow::reference::escaped(line).c_str(), fast_count, standard_count);

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "conversion/canonical_line.h"
+#include "conversion/fast_paths.h"
 #include "conversion/log_line.h"
 #include "reference.h"
 

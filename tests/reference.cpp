@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "conversion/other_layouts.h"
+
 namespace pluckrow::reference {
 
 int match(std::string_view line, frame_record& r) {
@@ -20,6 +22,11 @@ int match(std::string_view line, frame_record& r) {
     r.time_stamp = std::strtod(text.c_str() + start, nullptr);
   }
 #endif
+  if (assigned <= 2) {
+    // candump's other layouts, read only where the pattern stops before "[".
+    const int other = read_other_layout(line, r);
+    if (other > 0) return other;
+  }
   return assigned < 0 ? 0 : assigned;
 }
 

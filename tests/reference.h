@@ -10,7 +10,9 @@
 namespace pluckrow::reference {
 
 // std::sscanf with the literal pattern on the line as a C string; returns the
-// count it reports (EOF as 0). On MinGW, whose scanf misrounds some decimal
+// count it reports (EOF as 0). A line it stops on before "[" is read in
+// candump's other layouts by the exact reader, whose own oracle is that a
+// frame gives the same rows in every layout. On MinGW, whose scanf misrounds some decimal
 // numbers, the time stamp is the exactly rounded strtod value instead.
 int match(std::string_view line, frame_record& record);
 

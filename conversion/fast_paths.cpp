@@ -1,46 +1,20 @@
-#include "conversion/canonical_line.h"
+#include "conversion/fast_paths.h"
 
-#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
+#include "conversion/hex_digits.h"
+
 namespace pluckrow {
 namespace {
 
-// Any value above 0xF marks a character that is not a hex digit.
-constexpr std::uint8_t not_hex = 0xFF;
-
-constexpr std::array<std::uint8_t, 256> hex_values = [] {
-  std::array<std::uint8_t, 256> values{};
-  values.fill(not_hex);
-  for (std::uint8_t digit = 0; digit < 10; ++digit) values['0' + digit] = digit;
-  for (std::uint8_t digit = 0; digit < 6; ++digit) {
-    values['a' + digit] = values['A' + digit] = static_cast<std::uint8_t>(10 + digit);
-  }
-  return values;
-}();
-
-std::uint8_t hex_value(char c) { return hex_values[static_cast<unsigned char>(c)]; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool starts_with(const char* at, std::string_view text) {
   return std::memcmp(at, text.data(), text.size()) == 0;
 }
-
-// Eight characters as one word, the first in the low byte.
-std::uint64_t load_eight(const char* at) {
-  std::uint64_t word = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&word, at, sizeof word);
-  } else {
-    for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(at[i]);
-  }
-  return word;
-}
-
-constexpr std::uint64_t ones = 0x0101010101010101;
 
 // How many of the eight characters in `word`, from the first, are decimal
 // digits: a character is one when its value xor '0' is below 10.
@@ -62,19 +36,10 @@ std::uint32_t eight_digits_value(std::uint64_t word) {
   return static_cast<std::uint32_t>(((word & mask) * mul1 + ((word >> 16) & mask) * mul2) >> 32);
 }
 
-// The high bit of each byte of `word` set where the byte lies in [low, high]
-// (both below 0x80); the additions cannot carry from byte to byte.
-std::uint64_t bytes_between(std::uint64_t word, unsigned char low, unsigned char high) {
-  const std::uint64_t seven_bits = word & ones * 0x7F;
-  const std::uint64_t at_least_low = seven_bits + ones * (0x80 - low);
-  const std::uint64_t above_high = seven_bits + ones * (0x7F - high);
-  return at_least_low & ~above_high & ~word & ones * 0x80;
-}
-
 // Decodes "HH HH HH HH HH HH HH HH" (23 characters, hex digits of either
 // case, single spaces) into `bytes`; returns false on any other text. Reads
 // three overlapping words, at offsets 0, 8 and 15 of the text.
-bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
+[[gnu::always_inline]] inline bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
   const std::uint64_t words[3] = {load_eight(at), load_eight(at + 8), load_eight(at + 15)};
   // Per word: where its hex digits (high bit of each byte) and its spaces
   // (whole bytes) must be.
@@ -86,23 +51,22 @@ bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
   std::uint64_t nibbles[3];
   for (int i = 0; i < 3; ++i) {
     const std::uint64_t word = words[i];
-    const std::uint64_t hex =
-        bytes_between(word, '0', '9') | bytes_between(word | ones * 0x20, 'a', 'f');
-    wrong |= (hex & hex_positions[i]) ^ hex_positions[i];
+    wrong |= (hex_digit_bytes(word) & hex_positions[i]) ^ hex_positions[i];
     wrong |= (word ^ ones * ' ') & space_positions[i];
-    // '0'-'9' keep their low nibble; 'A'-'F' and 'a'-'f' have bit 6 set
-    // and a low nibble 9 below their value.
-    nibbles[i] = (word & ones * 0x0F) + (word >> 6 & ones) * 9;
+    nibbles[i] = hex_nibbles(word);
   }
   if (wrong != 0) return false;
-  // Where each byte's pair of digits lies: a word and a character offset.
+  // Byte k of each word becomes its digit k times 16 plus digit k + 1 (the
+  // nibbles are below 16, so nothing spills into the next byte); then each
+  // data byte is one byte of one word.
+  std::uint64_t pairs[3];
+  for (int i = 0; i < 3; ++i) pairs[i] = nibbles[i] << 4 | nibbles[i] >> 8;
   constexpr struct {
     int word;
     int offset;
-  } pairs[8] = {{0, 0}, {0, 3}, {0, 6}, {1, 1}, {1, 4}, {2, 0}, {2, 3}, {2, 6}};
+  } places[8] = {{0, 0}, {0, 3}, {0, 6}, {1, 1}, {1, 4}, {2, 0}, {2, 3}, {2, 6}};
   for (int i = 0; i < 8; ++i) {
-    const std::uint64_t nibble_pair = nibbles[pairs[i].word] >> (8 * pairs[i].offset);
-    bytes[i] = static_cast<std::uint32_t>((nibble_pair & 0xF) << 4 | (nibble_pair >> 8 & 0xF));
+    bytes[i] = static_cast<std::uint32_t>(pairs[places[i].word] >> (8 * places[i].offset) & 0xFF);
   }
   return true;
 }
@@ -149,15 +113,17 @@ digit_run read_digits(const char* at) {
                                 leading_digits_value(second, second_count)};
 }
 
-// A canonical line holds at least this many characters from the start of
-// either part of its time stamp: the digits, ")", and 43 more.
+// Digits are read sixteen characters at a time: a time stamp with fewer
+// characters after either part's start is left to the exact matcher (a
+// canonical line holds the digits, ")" and 43 more).
 constexpr std::ptrdiff_t digits_lookahead = 16;
 
 // candump prints absolute time stamps as "%010ld.%06ld)": when the text at
 // `start` has that shape, sets `value` to it and returns true. The sixteen
 // digits are read as two words of eight, the second gathered around the
 // point, and converted as below.
-bool candump_time_stamp(const char* start, const char* end, double& value) {
+[[gnu::always_inline]] inline bool candump_time_stamp(const char* start, const char* end,
+                                                      double& value) {
   if (end - start < 19 || start[10] != '.' || start[17] != ')') return false;
   const std::uint64_t high = load_eight(start);
   const std::uint64_t low = (load_eight(start + 8) & 0xFFFF) | load_eight(start + 11) << 16;
@@ -174,7 +140,8 @@ bool candump_time_stamp(const char* start, const char* end, double& value) {
 // double, and dividing it by an exact power of ten rounds once, so the
 // quotient is the correctly rounded value strtod gives (Clinger's fast
 // path); other time stamps take from_chars, exact as well.
-const char* time_stamp(const char* start, const char* end, double& value) {
+[[gnu::always_inline]] inline const char* time_stamp(const char* start, const char* end,
+                                                     double& value) {
   if (candump_time_stamp(start, end, value)) return start + 17;
   if (end - start < digits_lookahead) return nullptr;
   const digit_run whole = read_digits(start);
@@ -198,18 +165,38 @@ const char* time_stamp(const char* start, const char* end, double& value) {
   return error == std::errc() && parsed_end == close ? close : nullptr;
 }
 
-}  // namespace
+// Decodes the 16 hex digits at `at`, two a byte, a word of eight at a time.
+[[gnu::always_inline]] inline bool sixteen_hex_digits(const char* at, std::uint32_t (&bytes)[8]) {
+  const std::uint64_t words[2] = {load_eight(at), load_eight(at + 8)};
+  if ((hex_digit_bytes(words[0]) & hex_digit_bytes(words[1])) != ones * 0x80) return false;
+  for (int i = 0; i < 2; ++i) {
+    // Byte 2k becomes digit 2k times 16 plus digit 2k + 1.
+    const std::uint64_t nibbles = hex_nibbles(words[i]);
+    const std::uint64_t pairs = nibbles << 4 | nibbles >> 8;
+    for (int k = 0; k < 4; ++k)
+      bytes[4 * i + k] = static_cast<std::uint32_t>(pairs >> (16 * k) & 0xFF);
+  }
+  return true;
+}
 
-const char* match_canonical_line(std::string_view text, frame_record& record) {
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  while (at != end && *at == ' ') ++at;
-  if (at == end || *at != '(') return nullptr;
-  double time_stamp_value;
-  at = time_stamp(at + 1, end, time_stamp_value);
-  if (at == nullptr) return nullptr;
+void assign_data(const std::uint32_t (&bytes)[8], frame_record& record) {
+  record.data0 = bytes[0];
+  record.data1 = bytes[1];
+  record.data2 = bytes[2];
+  record.data3 = bytes[3];
+  record.data4 = bytes[4];
+  record.data5 = bytes[5];
+  record.data6 = bytes[6];
+  record.data7 = bytes[7];
+}
 
-  constexpr std::string_view before_identifier = ")  can0  ";
+// Matches "can0  III   [L]  HH HH HH HH HH HH HH HH" at `at`, the print
+// layout from the interface on; on a match assigns the record, with
+// `time_stamp_value`, and returns the end of the eighth byte.
+[[gnu::always_inline]] inline const char* match_print_frame(const char* at, const char* end,
+                                                            double time_stamp_value,
+                                                            frame_record& record) {
+  constexpr std::string_view before_identifier = "can0  ";
   constexpr std::string_view before_length = "   [";
   constexpr std::string_view before_bytes = "]  ";
   constexpr std::size_t bytes_text = 8 * 3 - 1;
@@ -242,15 +229,112 @@ const char* match_canonical_line(std::string_view text, frame_record& record) {
   record.time_stamp = time_stamp_value;
   record.identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
   record.length = length;
-  record.data0 = bytes[0];
-  record.data1 = bytes[1];
-  record.data2 = bytes[2];
-  record.data3 = bytes[3];
-  record.data4 = bytes[4];
-  record.data5 = bytes[5];
-  record.data6 = bytes[6];
-  record.data7 = bytes[7];
+  assign_data(bytes, record);
   return at + bytes_text;
+}
+
+const char* skip_spaces(const char* at, const char* end) {
+  while (at != end && *at == ' ') ++at;
+  return at;
+}
+
+[[gnu::always_inline]] inline const char* canonical_line(std::string_view text,
+                                                         frame_record& record) {
+  const char* at = skip_spaces(text.data(), text.data() + text.size());
+  const char* const end = text.data() + text.size();
+  if (at == end || *at != '(') return nullptr;
+  double time_stamp_value;
+  at = time_stamp(at + 1, end, time_stamp_value);
+  if (at == nullptr || end - at < 3 || !starts_with(at, ")  ")) return nullptr;
+  return match_print_frame(at + 3, end, time_stamp_value, record);
+}
+
+[[gnu::always_inline]] inline const char* untimed_line(std::string_view text,
+                                                       frame_record& record) {
+  const char* const end = text.data() + text.size();
+  return match_print_frame(skip_spaces(text.data(), end), end, no_time_stamp, record);
+}
+
+// The data of a log-file line of fewer than eight bytes, up to its newline.
+const char* short_log_file_frame(const char* at, const char* end, double time_stamp_value,
+                                 std::uint32_t identifier, frame_record& record, int& assigned) {
+  std::uint32_t bytes[7];
+  std::size_t count = 0;
+  for (; count < 7 && end - at > 2; ++count, at += 2) {
+    const unsigned high = hex_value(at[0]);
+    const unsigned low = hex_value(at[1]);
+    if ((high | low) > 0xF) break;
+    bytes[count] = high << 4 | low;
+  }
+  if (at == end || *at != '\n') return nullptr;
+  record.time_stamp = time_stamp_value;
+  record.identifier = identifier;
+  record.length = static_cast<std::int32_t>(count);
+  std::uint32_t* const fields[] = {&record.data0, &record.data1, &record.data2, &record.data3,
+                                   &record.data4, &record.data5, &record.data6};
+  for (std::size_t i = 0; i < count; ++i) *fields[i] = bytes[i];
+  assigned = data0_index + static_cast<int>(count);
+  return at + 1;
+}
+
+[[gnu::always_inline]] inline const char* log_file_line(std::string_view text, frame_record& record,
+                                                        int& assigned) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  if (at == end || *at != '(') return nullptr;
+  double time_stamp_value;
+  at = time_stamp(at + 1, end, time_stamp_value);
+  constexpr std::string_view before_identifier = ") can0 ";
+  if (at == nullptr || static_cast<std::size_t>(end - at) < before_identifier.size() + 5 ||
+      !starts_with(at, before_identifier)) {
+    return nullptr;
+  }
+  at += before_identifier.size();
+  const std::uint32_t id_digits[] = {hex_value(at[0]), hex_value(at[1]), hex_value(at[2])};
+  if ((id_digits[0] | id_digits[1] | id_digits[2]) > 0xF || at[3] != '#') return nullptr;
+  at += 4;
+  std::uint32_t bytes[8];
+  if (end - at > 16 && at[16] == '\n' && sixteen_hex_digits(at, bytes)) [[likely]] {
+    record.time_stamp = time_stamp_value;
+    record.identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
+    record.length = 8;
+    assign_data(bytes, record);
+    assigned = all_fields;
+    return at + 17;
+  }
+  return short_log_file_frame(at, end, time_stamp_value,
+                              id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2], record,
+                              assigned);
+}
+
+}  // namespace
+
+const char* match_log_file_line(std::string_view text, frame_record& record, int& assigned) {
+  return log_file_line(text, record, assigned);
+}
+
+const char* match_canonical_line(std::string_view text, frame_record& record) {
+  return canonical_line(text, record);
+}
+
+const char* match_untimed_line(std::string_view text, frame_record& record) {
+  return untimed_line(text, record);
+}
+
+// The loop's question, asked of the fast paths only; defined here so that
+// the print layout's matchers inline into it.
+const char* match_whole_line(std::string_view text, frame_record& record, int& assigned) {
+  if (!text.empty() && text.front() == '(') {
+    if (const char* const line_end = log_file_line(text, record, assigned)) return line_end;
+  }
+  const char* frame_end = canonical_line(text, record);
+  if (frame_end == nullptr) frame_end = untimed_line(text, record);
+  // A print line that goes on after its eighth byte is left to `parse_log_line`.
+  if (frame_end == nullptr || frame_end == text.data() + text.size() || *frame_end != '\n') {
+    return nullptr;
+  }
+  assigned = all_fields;
+  return frame_end + 1;
 }
 
 }  // namespace pluckrow
