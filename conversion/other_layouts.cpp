@@ -62,8 +62,8 @@ int read_log_file_frame(const char* at, frame_record& record) {
   at = skip_spaces(at + 4);
   // 29-bit identifiers (eight digits) are never 0x101 or 0x102.
   if (!is_hex(at[0]) || !is_hex(at[1]) || !is_hex(at[2]) || at[3] != '#') return 0;
-  const std::uint32_t identifier =
-      std::uint32_t{hex_value(at[0])} << 8 | hex_value(at[1]) << 4 | hex_value(at[2]);
+  const std::uint32_t identifier = std::uint32_t{hex_value(at[0])} << 8 |
+                                   std::uint32_t{hex_value(at[1])} << 4 | hex_value(at[2]);
   at += 4;
   const bool flexible_data = *at == '#';  // CAN FD: "##" and a flags digit
   if (flexible_data) {

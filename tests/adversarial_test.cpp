@@ -2,6 +2,8 @@
 // every one, the rows of the reference conversion, with no message.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -109,15 +111,72 @@ TEST_F(adversarial_test, a_single_line_of_64_mib_is_one_line) {
 }
 #endif
 
+// `log` with every interface name (can1, vcan0, slcan0, ...) made can0.
+std::string as_can0(std::string log) {
+  for (std::size_t at = log.find("can"); at != log.npos; at = log.find("can", at + 1)) {
+    std::size_t start = at;
+    if (start >= 1 && log[start - 1] == 'v') --start;
+    if (start >= 2 && log.compare(start - 2, 2, "sl") == 0) start -= 2;
+    std::size_t end = at + 3;
+    while (end < log.size() && std::isdigit(static_cast<unsigned char>(log[end]))) ++end;
+    if (end > at + 3) {
+      log.replace(start, end - start, "can0");
+      at = start;
+    }
+  }
+  return log;
+}
+
 TEST_F(adversarial_test, real_logs_give_the_reference_rows) {
   const std::filesystem::path corpus = PLUCKROW_CORPUS;
   if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
   std::map<std::string, std::string> logs;
+  // Most were recorded on other interfaces: as can0 they are real input too.
   for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
-    logs[entry.path().filename().string()] = read_file(entry.path().string());
+    const std::string log = read_file(entry.path().string());
+    logs[entry.path().filename().string()] = log;
+    logs["can0-" + entry.path().filename().string()] = as_can0(log);
   }
   expect_reference_rows(*this, logs);
 }
+
+#ifndef _WIN32
+// can-utils' log2long turns the log-file layout into the print layout.
+TEST_F(adversarial_test, log_file_logs_give_the_rows_of_their_log2long_conversion) {
+  if (std::system("command -v log2long >/dev/null") != 0) GTEST_SKIP() << "no log2long (can-utils)";
+  std::mt19937 random(11);
+  const auto hex = [&](int digits) {
+    std::string out;
+    while (digits-- > 0) out += "0123456789ABCDEFabcdef"[random() % 22];
+    return out;
+  };
+  const std::string identifiers[] = {"101", "102", "102", "7DF", "00000102", "1FFFFFFF"};
+  std::string log;
+  for (int i = 0; i < 5000; ++i) {
+    log += "(1436509053.";
+    log += std::to_string(100000 + i) + ") can0 " + identifiers[random() % 6];
+    const auto kind = random() % 8;
+    if (kind == 0) {
+      log += "#R\n";
+      continue;
+    }
+    log += kind == 1 ? "##" : "#";
+    if (kind == 1) log += hex(1);
+    const auto length = random() % 9;
+    for (std::size_t byte = 0; byte < length; ++byte) {
+      if (random() % 6 == 0) log += '.';
+      log += hex(2);
+    }
+    if (length == 8 && kind == 2) log += '_' + hex(1);
+    log += '\n';
+  }
+  test::write_file("frames.log", log);
+  ASSERT_EQ(std::system("log2long <frames.log >long.log"), 0);
+  expect_run({"frames.log", "long.log"}, "");
+  EXPECT_GT(read_file("frames.log.csv").size(), 1000u);
+  EXPECT_EQ(read_file("frames.log.csv"), read_file("long.log.csv"));
+}
+#endif
 
 }  // namespace
 }  // namespace pluckrow

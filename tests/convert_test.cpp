@@ -115,6 +115,62 @@ TEST(convert_test, a_line_acts_only_on_what_it_assigned) {
   EXPECT_EQ(convert_text("\n" + frame_102, record).rows, "-8,1.000000\n");
 }
 
+TEST(convert_test, a_frame_in_any_layout_acts_as_in_the_standard_layout) {
+  const std::string frame_83 = " (1.0)  can0  102   [3]  00 00 83";
+  const std::string frame_83_of_8 = " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00";
+  // Each line against its twin in the standard layout, or "" where it must
+  // do nothing; between a held value and a row, so that both show.
+  const std::pair<std::string, std::string> twins[] = {
+      {"(1436509053.850870) can0 102#0000830000000000", frame_83_of_8},
+      {"(1.0) can0 101#F8", " (1.0)  can0  101   [1]  F8"},
+      {"(1.0) can0 101#", ""},
+      {"(000.000500) can0 102##4000083", frame_83},
+      {"(1436509053.850870000) can0 102#000083 R", frame_83},
+      {" (1.0)   can0\t102#007fFF T\r", " (1.0)  can0  102   [3]  00 7F FF"},
+      {"(1.0) can0 102#00.00.83", frame_83},
+      {"(1.0) can0 102#.00.00.83", frame_83},
+      {"(1.0) can0 102#0000830000000000_E", frame_83_of_8},
+      {"(1.0) can0 102#R", ""},
+      {"(1.0) can0 102#R3", ""},
+      {"(1.0) can0 10200000#000083", ""},
+      {"(1.0) can0 00000102#000083", ""},
+      {"(1.0) can0 00000101#05", ""},
+      {"(1.0) can0 1020#000083", ""},
+      {"(1.0) can0 102#0000830", ""},
+      {"(1.0) can0 102#00008x", ""},
+      {"(1.0) can0 102#00..0083", ""},
+      {"(1.0) can0 102#000083.", ""},
+      {"(1.0) can0 102#000083_E", ""},
+      {"(1.0) can0 102#000083000000000000", ""},
+      {"(1.0) can0 102##x000083", ""},
+      {"(1.0) can01 102#000083", ""},
+      {"(1.0)can0 102#000083", ""},
+      {"(1) can0 102#000083", ""},
+      {"  can0  102   [8]  00 00 83 00 00 00 00 00", frame_83_of_8},
+      {"can0 102 [3] 00 00 83", frame_83},
+      {"  can0  101   [1]  05", " (1.0)  can0  101   [1]  05"},
+      {"  can0  102   [3]  00 00 83   '...'", frame_83},
+      {"  can0  102   [2]  00 00", ""},
+      {"  can1  102   [3]  00 00 83", ""},
+      {"  can0  10200000   [3]  00 00 83", ""},
+      {" (2015-07-10 08:57:33.850870)  can0  102   [3]  00 00 83", frame_83},
+      {" (2015-07-10 08:57:33.850870123)  can0  102   [3]  00 00 83", frame_83},
+      {" (2015-07-10 08:57:33.85087)  can0  102   [3]  00 00 83", ""},
+      {" (1436509053.850870)  can0  RX - -  102   [3]  00 00 83", frame_83},
+      {" (1.0)  can0  TX B E  102   [3]  00 00 83", frame_83},
+      {"  can0  TX B -  102  [12]  00 00 83 00 00 00 00 00 00 00 00 00", frame_83_of_8},
+      {" (1.0)  can0  RX X -  102   [3]  00 00 83", ""},
+      {" (1.0)  can1  RX - -  102   [3]  00 00 83", ""},
+  };
+  const std::string held = " (1.0)  can0  101   [1]  85\n";
+  const std::string sample = " (1.0)  can0  102   [3]  00 01 00\n";
+  for (const auto& [line, twin] : twins) {
+    frame_record record{};
+    const std::string expected = convert_text(held + twin + "\n" + sample, record).rows;
+    EXPECT_EQ(convert_text(held + line + "\n" + sample, record).rows, expected) << line;
+  }
+}
+
 TEST(convert_test, random_logs_agree_with_the_reference_across_blocks) {
   std::mt19937 random(20261208);
   const std::string pieces[] = {" (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77\n",
