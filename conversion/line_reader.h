@@ -17,7 +17,7 @@ namespace pluckrow {
 // reader itself so that a small log costs no allocation.
 class line_reader {
  public:
-  explicit line_reader(std::FILE* input) : input_(input) {}
+  explicit line_reader(std::FILE* input);
   line_reader(const line_reader&) = delete;
   line_reader& operator=(const line_reader&) = delete;
 
@@ -60,6 +60,12 @@ class line_reader {
   // Drops the rest of the over-long line just yielded. Returns false when
   // the input ended or failed first.
   bool skip_rest_of_line();
+#ifdef _WIN32
+  // Does in place what a text-mode stream does to the `size` bytes read at
+  // `data`: CR LF becomes LF and a Ctrl-Z ends the input. Returns the size
+  // left.
+  std::size_t from_text_mode(char* data, std::size_t size);
+#endif
 
   // Each refill asks for a whole number of the stream's own buffers, so that
   // the C library reads straight into the block in one call, and keeps room

@@ -85,6 +85,7 @@ TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
 
 #ifdef _WIN32
 TEST_F(driver_test, text_mode_gives_crlf_rows_and_reads_crlf_and_ctrl_z) {
+  const std::string frame_line_crlf = " (1.5)  can0  102   [8]  00 12 34 56 78 9A BC DE\r\n";
   std::string crlf_log = log_a;
   for (std::size_t at = crlf_log.find('\n'); at != crlf_log.npos;
        at = crlf_log.find('\n', at + 2)) {
@@ -92,9 +93,14 @@ TEST_F(driver_test, text_mode_gives_crlf_rows_and_reads_crlf_and_ctrl_z) {
   }
   write_file("crlf.log", crlf_log);
   write_file("ctrl_z.log", log_a + "\x1A" + log_b);
-  expect_run({"crlf.log", "ctrl_z.log", "missing.log"}, "SKIP: cannot open missing.log\n");
+  // A Ctrl-Z after the C runtime has buffered past a CR LF near the block end.
+  write_file("late_ctrl_z.log", "\r\n" + std::string(131069, ' ') + "\n\n\n\x1A" +
+                                    std::string(4093, ' ') + frame_line_crlf);
+  expect_run({"crlf.log", "ctrl_z.log", "late_ctrl_z.log", "missing.log"},
+             "SKIP: cannot open missing.log\n");
   EXPECT_EQ(read_file("crlf.log.csv"), "-2,1.000000\r\n");
   EXPECT_EQ(read_file("ctrl_z.log.csv"), "-2,1.000000\r\n");
+  EXPECT_EQ(read_file("late_ctrl_z.log.csv"), "");
   EXPECT_EQ(read_file("../stderr.txt"), "SKIP: cannot open missing.log\r\n");
 }
 #else
