@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "conversion/hex_digits.h"
+#include "conversion/other_layouts.h"
 
 namespace pluckrow {
 namespace {
@@ -56,11 +57,9 @@ std::uint32_t eight_digits_value(std::uint64_t word) {
     nibbles[i] = hex_nibbles(word);
   }
   if (wrong != 0) return false;
-  // Byte k of each word becomes its digit k times 16 plus digit k + 1 (the
-  // nibbles are below 16, so nothing spills into the next byte); then each
-  // data byte is one byte of one word.
+  // Each data byte is one byte of one word's digit pairs.
   std::uint64_t pairs[3];
-  for (int i = 0; i < 3; ++i) pairs[i] = nibbles[i] << 4 | nibbles[i] >> 8;
+  for (int i = 0; i < 3; ++i) pairs[i] = hex_pairs(nibbles[i]);
   constexpr struct {
     int word;
     int offset;
@@ -170,24 +169,16 @@ constexpr std::ptrdiff_t digits_lookahead = 16;
   const std::uint64_t words[2] = {load_eight(at), load_eight(at + 8)};
   if ((hex_digit_bytes(words[0]) & hex_digit_bytes(words[1])) != ones * 0x80) return false;
   for (int i = 0; i < 2; ++i) {
-    // Byte 2k becomes digit 2k times 16 plus digit 2k + 1.
-    const std::uint64_t nibbles = hex_nibbles(words[i]);
-    const std::uint64_t pairs = nibbles << 4 | nibbles >> 8;
-    for (int k = 0; k < 4; ++k)
+    const std::uint64_t pairs = hex_pairs(hex_nibbles(words[i]));
+    for (int k = 0; k < 4; ++k) {
       bytes[4 * i + k] = static_cast<std::uint32_t>(pairs >> (16 * k) & 0xFF);
+    }
   }
   return true;
 }
 
 void assign_data(const std::uint32_t (&bytes)[8], frame_record& record) {
-  record.data0 = bytes[0];
-  record.data1 = bytes[1];
-  record.data2 = bytes[2];
-  record.data3 = bytes[3];
-  record.data4 = bytes[4];
-  record.data5 = bytes[5];
-  record.data6 = bytes[6];
-  record.data7 = bytes[7];
+  for (std::size_t i = 0; i < 8; ++i) record.*data_fields[i] = bytes[i];
 }
 
 // Matches "can0  III   [L]  HH HH HH HH HH HH HH HH" at `at`, the print
@@ -267,13 +258,7 @@ const char* short_log_file_frame(const char* at, const char* end, double time_st
     bytes[count] = high << 4 | low;
   }
   if (at == end || *at != '\n') return nullptr;
-  record.time_stamp = time_stamp_value;
-  record.identifier = identifier;
-  record.length = static_cast<std::int32_t>(count);
-  std::uint32_t* const fields[] = {&record.data0, &record.data1, &record.data2, &record.data3,
-                                   &record.data4, &record.data5, &record.data6};
-  for (std::size_t i = 0; i < count; ++i) *fields[i] = bytes[i];
-  assigned = data0_index + static_cast<int>(count);
+  assigned = assign_log_file_frame(time_stamp_value, identifier, bytes, count, record);
   return at + 1;
 }
 
@@ -292,19 +277,18 @@ const char* short_log_file_frame(const char* at, const char* end, double time_st
   at += before_identifier.size();
   const std::uint32_t id_digits[] = {hex_value(at[0]), hex_value(at[1]), hex_value(at[2])};
   if ((id_digits[0] | id_digits[1] | id_digits[2]) > 0xF || at[3] != '#') return nullptr;
+  const std::uint32_t identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
   at += 4;
   std::uint32_t bytes[8];
   if (end - at > 16 && at[16] == '\n' && sixteen_hex_digits(at, bytes)) [[likely]] {
     record.time_stamp = time_stamp_value;
-    record.identifier = id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2];
+    record.identifier = identifier;
     record.length = 8;
     assign_data(bytes, record);
     assigned = all_fields;
     return at + 17;
   }
-  return short_log_file_frame(at, end, time_stamp_value,
-                              id_digits[0] << 8 | id_digits[1] << 4 | id_digits[2], record,
-                              assigned);
+  return short_log_file_frame(at, end, time_stamp_value, identifier, record, assigned);
 }
 
 }  // namespace

@@ -57,4 +57,8 @@ inline std::uint64_t hex_nibbles(std::uint64_t word) {
   return (word & ones * 0x0F) + (word >> 6 & ones) * 9;
 }
 
+// Byte k of `nibbles` (values below 16) becomes digit k times 16 plus digit
+// k + 1: nothing spills into the next byte.
+inline std::uint64_t hex_pairs(std::uint64_t nibbles) { return nibbles << 4 | nibbles >> 8; }
+
 }  // namespace pluckrow

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "conversion/hex_digits.h"
 
@@ -26,23 +27,6 @@ const char* skip_digits(const char* at, std::size_t count) {
     if (!is_digit(*at)) return nullptr;
   }
   return at;
-}
-
-void assign_bytes(const std::uint8_t* bytes, std::size_t count, frame_record& record) {
-  std::uint32_t* const fields[] = {&record.data0, &record.data1, &record.data2, &record.data3,
-                                   &record.data4, &record.data5, &record.data6, &record.data7};
-  for (std::size_t i = 0; i < count; ++i) *fields[i] = bytes[i];
-}
-
-// Assigns a frame read in the log-file layout; returns the fields assigned.
-int assign_frame(double time_stamp, std::uint32_t identifier, const std::uint8_t* bytes,
-                 std::size_t count, frame_record& record) {
-  record.time_stamp = time_stamp;
-  record.identifier = identifier;
-  record.length = static_cast<std::int32_t>(count);
-  const std::size_t kept = std::min<std::size_t>(count, 8);
-  assign_bytes(bytes, kept, record);
-  return data0_index + static_cast<int>(kept);
 }
 
 // The log-file layout, on a NUL-terminated line.
@@ -71,7 +55,7 @@ int read_log_file_frame(const char* at, frame_record& record) {
     at += 2;
   }
   const std::size_t max_bytes = flexible_data ? 64 : 8;
-  std::uint8_t bytes[8];
+  std::uint32_t bytes[8];
   std::size_t count = 0;
   for (;;) {
     if (*at == '.') {
@@ -80,14 +64,13 @@ int read_log_file_frame(const char* at, frame_record& record) {
     }
     if (!is_hex(*at)) break;
     if (!is_hex(at[1]) || count == max_bytes) return 0;
-    if (count < 8)
-      bytes[count] = static_cast<std::uint8_t>(hex_value(at[0]) << 4 | hex_value(at[1]));
+    if (count < 8) bytes[count] = std::uint32_t{hex_value(at[0])} << 4 | hex_value(at[1]);
     ++count;
     at += 2;
   }
   if (*at == '_' && !flexible_data && count == 8 && is_hex(at[1])) at += 2;
   if (*at != '\0' && !is_space(*at)) return 0;  // remote frames ("#R") end here too
-  return assign_frame(time_stamp, identifier, bytes, count, record);
+  return assign_log_file_frame(time_stamp, identifier, bytes, count, record);
 }
 
 // candump's date time stamp, "2015-07-10 08:57:33.850870" with 6 or 9
@@ -149,6 +132,16 @@ int read_print_variant(const char* text, frame_record& record) {
 }
 
 }  // namespace
+
+int assign_log_file_frame(double time_stamp, std::uint32_t identifier, const std::uint32_t* bytes,
+                          std::size_t count, frame_record& record) {
+  record.time_stamp = time_stamp;
+  record.identifier = identifier;
+  record.length = static_cast<std::int32_t>(count);
+  const std::size_t kept = std::min<std::size_t>(count, std::size(data_fields));
+  for (std::size_t i = 0; i < kept; ++i) record.*data_fields[i] = bytes[i];
+  return data0_index + static_cast<int>(kept);
+}
 
 int read_other_layout(std::string_view line, frame_record& record) {
   // As for the standard matcher, the line ends at the window or a NUL.

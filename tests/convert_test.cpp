@@ -15,28 +15,11 @@
 namespace pluckrow {
 namespace {
 
-struct conversion {
-  convert_status status;
-  std::string rows;
-};
-
-// Converts `log` through files opened as the driver opens them; returns the
-// rows as a text-mode stream reads them back.
-conversion convert_text(const std::string& log, frame_record& record) {
-  test::write_file("in.log", log);
-  std::FILE* input = std::fopen("in.log", "rt");
-  std::FILE* output = std::fopen("in.log.csv", "wt");
-  const convert_status status = convert_log(input, output, record);
-  std::fclose(input);
-  std::fclose(output);
-  return {status, test::read_in_text_mode(test::read_file("in.log.csv"))};
-}
-
 void expect_reference_rows(const std::string& log) {
   SCOPED_TRACE("log: \"" + reference::escaped(log.substr(0, 200)) + "\"");
   frame_record actual{};
   frame_record expected{};
-  const conversion result = convert_text(log, actual);
+  const test::conversion result = test::convert_text(log, actual);
   EXPECT_EQ(result.status, convert_status::converted);
   EXPECT_EQ(result.rows, reference::rows(test::read_in_text_mode(log), expected));
 }
@@ -84,7 +67,7 @@ TEST(convert_test, every_sample_and_held_value_formats_as_printf) {
 
 TEST(convert_test, rows_pair_the_held_value_with_the_scaled_sample) {
   frame_record record{};
-  const conversion result = convert_text(
+  const test::conversion result = test::convert_text(
       " (1.0)  can0  102   [8]  00 00 83 00 00 00 00 00\n"  // before any 0x101: -8
       " (1.0)  can0  101   [8]  F8 00 00 00 00 00 00 00\n"
       " (1.0)  can0  102   [8]  00 7F FF 00 00 00 00 00\n"
@@ -108,11 +91,11 @@ TEST(convert_test, a_line_acts_only_on_what_it_assigned) {
   const std::string after_a_row =
       "\n# comment\n (2.0)  can1  102   [8]  00 11 22\n (2.0)  can0  102   [1]  00\n"
       " (2.0)  can0  10200000   [8]  00 11 22\n (2.0)  can0  101   [0]\n";
-  EXPECT_EQ(convert_text(frame_102 + after_a_row, record).rows, "-8,1.000000\n");
+  EXPECT_EQ(test::convert_text(frame_102 + after_a_row, record).rows, "-8,1.000000\n");
   // The record carries over into the next file, but nothing of it is acted on.
-  EXPECT_EQ(convert_text(after_a_row + frame_102, record).rows, "-8,1.000000\n");
-  EXPECT_EQ(convert_text(" (1.0)  can0  101   [8]  05\n", record).rows, "");
-  EXPECT_EQ(convert_text("\n" + frame_102, record).rows, "-8,1.000000\n");
+  EXPECT_EQ(test::convert_text(after_a_row + frame_102, record).rows, "-8,1.000000\n");
+  EXPECT_EQ(test::convert_text(" (1.0)  can0  101   [8]  05\n", record).rows, "");
+  EXPECT_EQ(test::convert_text("\n" + frame_102, record).rows, "-8,1.000000\n");
 }
 
 TEST(convert_test, a_frame_in_any_layout_acts_as_in_the_standard_layout) {
@@ -166,8 +149,8 @@ TEST(convert_test, a_frame_in_any_layout_acts_as_in_the_standard_layout) {
   const std::string sample = " (1.0)  can0  102   [3]  00 01 00\n";
   for (const auto& [line, twin] : twins) {
     frame_record record{};
-    const std::string expected = convert_text(held + twin + "\n" + sample, record).rows;
-    EXPECT_EQ(convert_text(held + line + "\n" + sample, record).rows, expected) << line;
+    const std::string expected = test::convert_text(held + twin + "\n" + sample, record).rows;
+    EXPECT_EQ(test::convert_text(held + line + "\n" + sample, record).rows, expected) << line;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "conversion/convert.h"
 #include "conversion/fast_paths.h"
 #include "conversion/log_line.h"
+#include "log_files.h"
 #include "reference.h"
 
 namespace pluckrow {
@@ -176,25 +177,6 @@ TEST(differential_test, fast_matcher_agrees_with_sscanf_on_every_cut) {
   }
 }
 
-// `log` converted through temporary files, as the driver converts a log.
-std::string converted(const std::string& log) {
-  std::FILE* const input = std::tmpfile();
-  std::FILE* const output = std::tmpfile();
-  std::fwrite(log.data(), 1, log.size(), input);
-  std::rewind(input);
-  frame_record record{};
-  EXPECT_EQ(convert_log(input, output, record), convert_status::converted);
-  std::rewind(output);
-  std::string rows;
-  char block[4096];
-  for (std::size_t got; (got = std::fread(block, 1, sizeof block, output)) > 0;) {
-    rows.append(block, got);
-  }
-  std::fclose(input);
-  std::fclose(output);
-  return rows;
-}
-
 TEST(differential_test, the_same_frames_give_the_same_rows_in_every_layout) {
   line_generator generator(9);
   // -ta, -l, no -t, -tA, -x: each line's start before the identifier.
@@ -226,11 +208,15 @@ TEST(differential_test, the_same_frames_give_the_same_rows_in_every_layout) {
     logs.back() += log_file_line + (generator.pick(4) == 0 ? " R\r\n" : "\n");
   }
   frame_record record{};
-  const std::string rows = converted(logs[0]);
+  const test::conversion standard = test::convert_text(logs[0], record);
+  EXPECT_EQ(standard.status, convert_status::converted);
+  const std::string& rows = standard.rows;
   EXPECT_EQ(rows, reference::rows(logs[0], record));
   EXPECT_GT(rows.size(), 20'000u);
   for (std::size_t layout = 1; layout < logs.size(); ++layout) {
-    EXPECT_EQ(converted(logs[layout]), rows) << "layout " << layout;
+    const test::conversion other = test::convert_text(logs[layout], record);
+    EXPECT_EQ(other.status, convert_status::converted);
+    EXPECT_EQ(other.rows, rows) << "layout " << layout;
   }
 }
 

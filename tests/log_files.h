@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include "conversion/convert.h"
+
 namespace pluckrow::test {
 
 inline void write_file(const std::string& path, const std::string& bytes) {
@@ -37,6 +39,23 @@ inline std::string read_in_text_mode(std::string bytes) {
   }
 #endif
   return bytes;
+}
+
+struct conversion {
+  convert_status status;
+  std::string rows;
+};
+
+// Converts `log` through files opened as the driver opens them; returns the
+// rows as a text-mode stream reads them back.
+inline conversion convert_text(const std::string& log, frame_record& record) {
+  write_file("in.log", log);
+  std::FILE* input = std::fopen("in.log", "rt");
+  std::FILE* output = std::fopen("in.log.csv", "wt");
+  const convert_status status = convert_log(input, output, record);
+  std::fclose(input);
+  std::fclose(output);
+  return {status, read_in_text_mode(read_file("in.log.csv"))};
 }
 
 }  // namespace pluckrow::test
