@@ -6,6 +6,11 @@
 
 #include "conversion/line_reader.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace pluckrow {
 namespace {
 
@@ -19,7 +24,11 @@ static_assert(sample_scale ==
 // is held in the writer itself, so that a small log costs no allocation.
 class row_writer {
  public:
-  explicit row_writer(std::FILE* output) : output_(output) {}
+  explicit row_writer(std::FILE* output) : output_(output) {
+#ifdef _WIN32
+    _setmode(_fileno(output_), _O_BINARY);  // rows carry their CR (`row_end`)
+#endif
+  }
 
   bool append(std::int8_t held_value, std::int16_t sample) {
     if (sizeof block_ - used_ < max_row_bytes && !flush()) return false;
@@ -103,7 +112,8 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   at = write_pair(at, fraction / 10'000);
   at = write_pair(at, fraction / 100 % 100);
   at = write_pair(at, fraction % 100);
-  *at++ = '\n';
+  std::memcpy(at, row_end.data(), row_end.size());
+  at += row_end.size();
   return static_cast<std::size_t>(at - out);
 }
 

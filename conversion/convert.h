@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "conversion/log_line.h"
 
@@ -29,12 +30,21 @@ inline constexpr std::int8_t initial_held_value = -8;
 // 1/131 computed in double changes the text of 26,720 of the 65,536 rows.
 inline constexpr double sample_scale = std::bit_cast<double>(std::uint64_t{0x3F7F4465A0000000});
 
-// The longest row: "-128,-250.137405\n".
-inline constexpr std::size_t max_row_bytes = 17;
+// A row ends as a text-mode stream ends a line. The writer puts the CR of
+// Windows in place itself, so that each row reaches the file whole.
+#ifdef _WIN32
+inline constexpr std::string_view row_end = "\r\n";
+#else
+inline constexpr std::string_view row_end = "\n";
+#endif
+
+// The longest row: "-128,-250.137405" and its end.
+inline constexpr std::size_t max_row_bytes = 16 + row_end.size();
 
 // Writes the row "%d,%f\n" of `held_value` and `sample` * `sample_scale`
 // (computed in double) to `out`, which has room for `max_row_bytes`, and
-// returns its length. Gives the same text as printf, without calling it.
+// returns its length. Gives the text printf gives to a text-mode stream,
+// without calling it.
 std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out);
 
 enum class convert_status { converted, read_failed, write_failed };
@@ -45,7 +55,10 @@ enum class convert_status { converted, read_failed, write_failed };
 // writes a row only when it assigned identifier 0x102 and the second and
 // third data bytes; every other line changes nothing. Stops at the end of
 // the input, at a read error, or at the first failed write; rows written
-// before a failure stay. Opens and closes neither stream.
+// before a failure stay. Rows reach `output` in blocks of whole rows: an
+// unbuffered stream writes each block in one call, so that a CSV cut short
+// by a killed process still ends with a whole row. Opens and closes neither
+// stream.
 convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& record);
 
 }  // namespace pluckrow

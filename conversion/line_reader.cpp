@@ -22,11 +22,8 @@ std::size_t line_reader::from_text_mode(char* data, std::size_t size) {
     size = static_cast<std::size_t>(ctrl_z - data);
     at_end_ = true;
   }
-  // A CR at the end of a read may begin a CR LF: it is read again next time.
-  if (!at_end_ && size > 1 && data[size - 1] == '\r') {
-    std::ungetc('\r', input_);
-    --size;
-  }
+  carried_cr_ = !at_end_ && size > 0 && data[size - 1] == '\r';
+  size -= carried_cr_;
   std::size_t kept = 0;
   for (std::size_t i = 0; i < size; ++i) {
     if (data[i] != '\r' || i + 1 == size || data[i + 1] != '\n') data[kept++] = data[i];
@@ -35,20 +32,52 @@ std::size_t line_reader::from_text_mode(char* data, std::size_t size) {
 }
 #endif
 
+std::size_t line_reader::without_byte_order_mark(char* into, std::size_t size) {
+  const auto starts_with = [&](std::string_view mark) {
+    return size >= mark.size() && std::memcmp(into, mark.data(), mark.size()) == 0;
+  };
+  if (starts_with("\xEF\xBB\xBF")) {
+    std::memmove(into, into + 3, size - 3);
+    return size - 3;
+  }
+  const bool little_endian = starts_with("\xFF\xFE");
+  if (!little_endian && !starts_with("\xFE\xFF")) return size;
+  // The bytes read so far are UTF-16 too: the decoder takes them over.
+  utf16_ = std::make_unique<utf16_text>(input_, !little_endian, into + 2, size - 2, at_end_);
+  return read_text(into);
+}
+
+std::size_t line_reader::read_text(char* into) {
+  std::size_t got;
+  if (utf16_ != nullptr) {
+    got = utf16_->read(into, read_bytes);
+    at_end_ = got == 0;
+  } else {
+    got = std::fread(into, 1, read_bytes, input_);
+    at_end_ = got < read_bytes;
+    if (!started_) {
+      started_ = true;
+      got = without_byte_order_mark(into, got);
+    }
+  }
+  failed_ = at_end_ && std::ferror(input_) != 0;
+  return got;
+}
+
 bool line_reader::refill() {
   if (at_end_) return false;
   const std::size_t kept = static_cast<std::size_t>(end_ - begin_);
   std::memmove(block_, begin_, kept);
-  std::size_t got = std::fread(block_ + kept, 1, read_bytes, input_);
-  if (got < read_bytes) {
-    at_end_ = true;
-    failed_ = std::ferror(input_) != 0;
-  }
+  char* const fresh = block_ + kept;
 #ifdef _WIN32
-  got = from_text_mode(block_ + kept, got);
+  const std::size_t carried = carried_cr_;
+  if (carried_cr_) *fresh = '\r';
+  const std::size_t got = from_text_mode(fresh, carried + read_text(fresh + carried));
+#else
+  const std::size_t got = read_text(fresh);
 #endif
   begin_ = block_;
-  end_ = block_ + kept + got;
+  end_ = fresh + got;
   return got > 0;
 }
 

@@ -6,6 +6,7 @@
 #include "conversion/convert.h"
 #include "driver/messages.h"
 #include "driver/opened_file.h"
+#include "driver/unfinished_csv.h"
 
 namespace pluckrow {
 namespace {
@@ -27,14 +28,14 @@ void convert_file(const char* log_path, frame_record& record) {
     return;
   }
   const std::string csv_path = std::string(log_path) + ".csv";
-  std::FILE* const output =
-      log.is_named_by(csv_path) ? nullptr : std::fopen(csv_path.c_str(), "wt");
+  std::FILE* const output = log.is_named_by(csv_path) ? nullptr : create_csv(csv_path.c_str());
   if (output == nullptr) {
     std::fclose(input);
     report(messages::cannot_create, csv_path.c_str());
     return;
   }
   const convert_status status = convert_log(input, output, record);
+  csv_finished();
   std::fclose(input);
   const bool closed = std::fclose(output) == 0;
   if (status == convert_status::read_failed) {

@@ -47,6 +47,68 @@ TEST(convert_test, the_reader_yields_each_line_within_1013_bytes) {
   }
 }
 
+// `text` (UTF-8) as Windows tools save it: a byte-order mark, and for
+// UTF-16 each code point in one or two units of two bytes.
+std::string saved_with_byte_order_mark(const std::string& text, int encoding) {
+  if (encoding == 8) return "\xEF\xBB\xBF" + text;
+  const bool big_endian = encoding == 16;
+  std::string out;
+  const auto put = [&](unsigned unit) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    out += big_endian ? std::string{high, low} : std::string{low, high};
+  };
+  put(0xFEFF);
+  for (std::size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    unsigned code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) code = code << 6 | (text[at + i] & 0x3F);
+    at += length;
+    if (code < 0x10000) {
+      put(code);
+    } else {
+      put(0xD800 + ((code - 0x10000) >> 10));
+      put(0xDC00 + ((code - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+TEST(convert_test, logs_with_a_byte_order_mark_read_as_the_plain_log) {
+  // Non-ASCII text and surrogate pairs at many offsets, among frames and CR
+  // LF lines.
+  const std::string pieces[] = {" (1.0)  can0  101   [8]  85 11 22 33 44 55 66 77\n",
+                                " (1.0)  can0  102   [8]  00 7F FF 00 00 00 00 00 caf\xC3\xA9\n",
+                                "(1.0) can0 102#0000830000000000\r\n",
+                                "\xF0\x9F\x98\x80",
+                                "\xE6\x97\xA5 ",
+                                "\n"};
+  std::mt19937 random(15);
+  // In UTF-16 the first surrogate pair straddles the first read of 128 KiB.
+  std::string plain;
+  for (int line = 0; line < 1310; ++line) plain += std::string(49, ' ') + '\n';
+  plain += std::string(34, ' ') + pieces[3];
+  while (plain.size() < 600'000) plain += pieces[random() % std::size(pieces)];
+  plain += "\x1A" + pieces[1];  // on Windows the log ends at the Ctrl-Z
+  for (const int encoding : {8, 16, -16}) {
+    SCOPED_TRACE("encoding " + std::to_string(encoding));
+    test::write_file("in.log", saved_with_byte_order_mark(plain, encoding));
+    std::FILE* input = std::fopen("in.log", "rt");
+    std::string text;
+    {
+      line_reader reader(input);
+      for (std::string_view line; reader.next(line);) text += line;
+    }
+    std::fclose(input);
+    EXPECT_EQ(text, test::read_in_text_mode(plain));
+    frame_record record{};
+    const std::string rows = test::convert_text(plain, record).rows;
+    EXPECT_GT(rows.size(), 1000u);
+    EXPECT_EQ(test::convert_text(saved_with_byte_order_mark(plain, encoding), record).rows, rows);
+  }
+}
+
 TEST(convert_test, sample_scale_is_the_float_nearest_one_131st) {
   EXPECT_EQ(std::bit_cast<std::uint64_t>(sample_scale), 0x3F7F4465A0000000u);
   EXPECT_EQ(sample_scale, static_cast<double>(1.0f / 131.0f));
@@ -61,7 +123,7 @@ TEST(convert_test, every_sample_and_held_value_formats_as_printf) {
                                      static_cast<double>(sample) * sample_scale);
     char actual[max_row_bytes];
     ASSERT_EQ(std::string(actual, format_row(held_value, sample, actual)),
-              std::string(expected, static_cast<std::size_t>(length)));
+              test::written_in_text_mode(std::string(expected, static_cast<std::size_t>(length))));
   }
 }
 

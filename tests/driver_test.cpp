@@ -11,6 +11,17 @@
 #include "program_runner.h"
 #include "reference.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#endif
+
 namespace pluckrow {
 namespace {
 
@@ -144,15 +155,66 @@ TEST_F(driver_test, unreachable_logs_cannot_be_opened) {
 }
 
 TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
-  std::string rows_past_the_row_block;  // so that a write fails before the close
-  for (int i = 0; i < 6000; ++i) rows_past_the_row_block += log_a;
-  write_file("full.log", rows_past_the_row_block);
-  fs::create_symlink("/dev/full", "full.log.csv");
+  // Rows past the row block, so that a write fails before the last one, and
+  // rows a stream could pass straight through, past its own buffer.
+  for (const auto& [name, frames] : {std::pair{"full.log", 6000}, std::pair{"some.log", 1024}}) {
+    std::string log;
+    for (int i = 0; i < frames; ++i) log += log_a;
+    write_file(name, log);
+    fs::create_symlink("/dev/full", std::string(name) + ".csv");
+  }
   fs::create_symlink("/proc/self/mem", "unreadable.log");
   write_file("b.log", log_b);
-  expect_run({"full.log", "unreadable.log", "b.log"},
-             "SKIP: cannot write full.log.csv\nSKIP: cannot read unreadable.log\n");
+  expect_run({"full.log", "some.log", "unreadable.log", "b.log"},
+             "SKIP: cannot write full.log.csv\nSKIP: cannot write some.log.csv\n"
+             "SKIP: cannot read unreadable.log\n");
   EXPECT_EQ(read_file("b.log.csv"), rows_b);
+}
+
+TEST_F(driver_test, an_interrupted_run_removes_only_the_unfinished_csv) {
+  // Rows of 17 bytes, a prime: the blocks of a stream's own buffer (4 KiB,
+  // or what the file system asks for) would cut them mid-row.
+  const std::string row = "-128,-250.137405\n";
+  std::string frames = " (1.0)  can0  101   [1]  80\n";
+  std::string rows;
+  for (int i = 0; i < 12'000; ++i) {
+    frames += " (1.0)  can0  102   [3]  00 80 00\n";
+    rows += row;
+  }
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    SCOPED_TRACE(strsignal(signal_number));
+    for (const char* name : {"a.log.csv", "big.log", "big.log.csv"}) fs::remove(name);
+    write_file("a.log", log_a);
+    // A log on a pipe, left open: the program waits for its end, part way.
+    ASSERT_EQ(mkfifo("big.log", 0600), 0);
+    const char* arguments[] = {PLUCKROW_EXE, "a.log", "big.log", nullptr};
+    pid_t program;
+    ASSERT_EQ(posix_spawn(&program, PLUCKROW_EXE, nullptr, nullptr,
+                          const_cast<char* const*>(arguments), environ),
+              0);
+    const int log = open("big.log", O_WRONLY);
+    ASSERT_GE(log, 0);
+    ASSERT_EQ(write(log, frames.data(), frames.size()), static_cast<ssize_t>(frames.size()));
+    for (int wait = 0; wait < 6000 && (!fs::exists("big.log.csv") || fs::is_empty("big.log.csv"));
+         ++wait) {
+      usleep(10'000);
+    }
+    kill(program, signal_number);
+    int status = 0;
+    waitpid(program, &status, 0);
+    close(log);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+    EXPECT_EQ(read_file("a.log.csv"), rows_a);
+    EXPECT_TRUE(fs::is_fifo("big.log"));
+    if (signal_number == SIGKILL) {
+      const std::string cut = read_file("big.log.csv");
+      EXPECT_FALSE(cut.empty());
+      EXPECT_TRUE(cut == rows.substr(0, cut.size() - cut.size() % row.size()))
+          << "not a prefix of whole rows: " << cut.size() << " bytes";
+    } else {
+      EXPECT_FALSE(fs::exists("big.log.csv"));
+    }
+  }
 }
 #endif
 
