@@ -1,23 +1,34 @@
 // Writes a generated log for timing whole programs:
-// make_log LINES FILE [absolute|log-file|untimed].
+//   make_log LINES FILE [absolute|log-file|untimed|SHAPE]
+//   make_log --shapes        lists the shapes of shape_logs.h
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
 #include "log_generator.h"
+#include "shape_logs.h"
 
 int main(int argc, char** argv) {
   using pluckrow::bench::log_layout;
-  const std::string_view layout_name = argc == 4 ? argv[3] : "absolute";
-  const log_layout layout = layout_name == "log-file"  ? log_layout::log_file
-                            : layout_name == "untimed" ? log_layout::untimed
-                                                       : log_layout::absolute;
-  if ((argc != 3 && argc != 4) || (layout == log_layout::absolute && layout_name != "absolute")) {
-    std::fputs("usage: pluckrow_make_log LINES FILE [absolute|log-file|untimed]\n", stderr);
-    return 1;
+  if (argc == 2 && std::string_view(argv[1]) == "--shapes") {
+    for (const std::string_view name : pluckrow::bench::shape_names()) {
+      std::printf("%.*s\n", static_cast<int>(name.size()), name.data());
+    }
+    return 0;
   }
-  const std::string log =
-      pluckrow::bench::generate_log(std::strtoull(argv[1], nullptr, 10), 1, layout);
+  const std::string_view layout_name = argc == 4 ? argv[3] : "absolute";
+  const std::size_t lines = argc >= 3 ? std::strtoull(argv[1], nullptr, 10) : 0;
+  std::string log = pluckrow::bench::generate_shape_log(layout_name, lines);
+  if (log.empty()) {
+    const log_layout layout = layout_name == "log-file"  ? log_layout::log_file
+                              : layout_name == "untimed" ? log_layout::untimed
+                                                         : log_layout::absolute;
+    if ((argc != 3 && argc != 4) || (layout == log_layout::absolute && layout_name != "absolute")) {
+      std::fputs("usage: pluckrow_make_log LINES FILE [absolute|log-file|untimed|SHAPE]\n", stderr);
+      return 1;
+    }
+    log = pluckrow::bench::generate_log(lines, 1, layout);
+  }
   std::FILE* file = std::fopen(argv[2], "wb");
   const bool written =
       file != nullptr && std::fwrite(log.data(), 1, log.size(), file) == log.size();

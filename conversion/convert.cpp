@@ -121,20 +121,12 @@ convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& re
   line_reader reader(input);
   row_writer rows(output);
   std::int8_t held_value = initial_held_value;
-  for (;;) {
-    // Most lines are matched where they lie in the block, which finds their
-    // end too; the rest are read whole first.
-    int assigned;
-    if (const char* const line_end = match_whole_line(reader.peek(), record, assigned)) {
-      reader.skip_to(line_end);
-    } else {
-      std::string_view line;
-      if (!reader.next(line)) break;
-      assigned = parse_log_line(line, record);
-    }
-    if (record.identifier == held_identifier && assigned > data0_index) {
+  for (std::string_view text; reader.next_text(text);) {
+    const line_match line = match_log_line(text, record);
+    reader.consume(line.end);
+    if (record.identifier == held_identifier && line.assigned > data0_index) {
       held_value = held_value_of(record);
-    } else if (record.identifier == sample_identifier && assigned > data2_index) {
+    } else if (record.identifier == sample_identifier && line.assigned > data2_index) {
       if (!rows.append(held_value, sample_of(record))) return convert_status::write_failed;
     }
   }

@@ -94,31 +94,17 @@ bool line_reader::skip_rest_of_line() {
   }
 }
 
-bool line_reader::next_with_refill(std::string_view& line) {
+bool line_reader::prepare_text() {
   if (skipping_) {
     skipping_ = false;
     if (!skip_rest_of_line()) return false;
   }
-  for (;;) {
-    const std::size_t available = static_cast<std::size_t>(end_ - begin_);
-    const std::size_t window = available < max_line_bytes ? available : max_line_bytes;
-    const auto* newline = static_cast<const char*>(std::memchr(begin_, '\n', window));
-    if (newline != nullptr || window == max_line_bytes) {
-      const char* const line_end = newline != nullptr ? newline + 1 : begin_ + window;
-      skipping_ = newline == nullptr;
-      line = std::string_view(begin_, static_cast<std::size_t>(line_end - begin_));
-      begin_ = line_end;
-      return true;
-    }
-    if (!refill()) {
-      // The last line of a log may lack its newline; after a read error it
-      // may be cut short, and a cut line is never matched.
-      if (failed_ || begin_ == end_) return false;
-      line = std::string_view(begin_, static_cast<std::size_t>(end_ - begin_));
-      begin_ = end_;
-      return true;
-    }
+  while (static_cast<std::size_t>(end_ - begin_) < max_line_bytes && refill()) {
   }
+  // The last line of a log may lack its newline; after a read error it may
+  // be cut short, and a cut line is never matched.
+  const auto available = static_cast<std::size_t>(end_ - begin_);
+  return available > 0 && (!failed_ || std::memchr(begin_, '\n', available) != nullptr);
 }
 
 }  // namespace pluckrow

@@ -1,6 +1,7 @@
 // Splits a text stream into the lines the matcher sees, reading large blocks.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -25,39 +26,36 @@ class line_reader {
   line_reader(const line_reader&) = delete;
   line_reader& operator=(const line_reader&) = delete;
 
-  // Sets `line` to the next line, valid until the next call. Returns false at
-  // the end of the input or after a read error; a line cut short by a read
-  // error is not yielded.
-  bool next(std::string_view& line) {
-    // Most lines are short and lie inside the block: one memchr finds them.
-    if (!skipping_ && static_cast<std::size_t>(end_ - begin_) >= max_line_bytes) [[likely]] {
-      const auto* newline = static_cast<const char*>(std::memchr(begin_, '\n', max_line_bytes));
-      if (newline != nullptr) [[likely]] {
-        line = std::string_view(begin_, static_cast<std::size_t>(newline + 1 - begin_));
-        begin_ = newline + 1;
-        return true;
-      }
+  // Sets `text` to the unread text from the start of the next line, valid
+  // until the next call: `max_line_bytes` of it, or what is left at the end
+  // of the input. The caller finds where the line ends in it and passes that
+  // end to `consume`. Returns false at the end of the input, or after a read
+  // error once the lines read whole before it are taken.
+  bool next_text(std::string_view& text) {
+    if (skipping_ || static_cast<std::size_t>(end_ - begin_) < max_line_bytes) [[unlikely]] {
+      if (!prepare_text()) return false;
     }
-    return next_with_refill(line);
+    text =
+        std::string_view(begin_, std::min(static_cast<std::size_t>(end_ - begin_), max_line_bytes));
+    return true;
   }
 
-  // The unread text from the start of the next line, `max_line_bytes` long,
-  // when that much is at hand; empty otherwise. A caller that finds where
-  // the line ends in it passes that end to `skip_to` instead of calling
-  // `next`, sparing the search for the newline.
-  std::string_view peek() const {
-    if (skipping_ || static_cast<std::size_t>(end_ - begin_) < max_line_bytes) return {};
-    return std::string_view(begin_, max_line_bytes);
+  // The line at the start of the last `next_text` ends at `line_end`, in
+  // that text: past its newline, or where it was cut. Reading goes on after
+  // it, past the rest of a line cut at `max_line_bytes`.
+  void consume(const char* line_end) {
+    skipping_ = line_end[-1] != '\n';
+    begin_ = line_end;
   }
-  void skip_to(const char* line_end) { begin_ = line_end; }
 
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
 
  private:
-  // `next` for lines that are over-long, cross the end of the block or
-  // follow an over-long line.
-  bool next_with_refill(std::string_view& line);
+  // For `next_text`: skips the rest of a cut line and refills the block
+  // until a whole window is at hand or the input has ended. Returns false
+  // when no line is left to yield.
+  bool prepare_text();
   // Moves the unread bytes to the front and appends what the stream gives.
   // Returns false when nothing more can be read.
   bool refill();

@@ -7,6 +7,8 @@
 // `log_line_pattern`: runs of white space match any white space (or none),
 // widths count signs and 0x prefixes, the time stamp takes every strtod form,
 // matching ends at the first NUL and text after the eighth byte is ignored.
+// A line the pattern gives up on before the bracketed length is read in
+// candump's other layouts (other_layouts.h).
 #pragma once
 
 #include <cstddef>
@@ -67,26 +69,27 @@ inline constexpr std::size_t max_line_bytes = read_limit - 1;
 // stamp, or with candump's date form.
 inline constexpr double no_time_stamp = std::numeric_limits<double>::quiet_NaN();
 
-// Matches `line` (at most `max_line_bytes`, the newline included when the
-// read reached it) and assigns the fields it matched, in order, up to the
-// first directive that fails; later fields keep their values. Returns the
-// number of fields assigned, 0 to `all_fields`. The line is matched against
-// the pattern and, when that match stops before the bracketed length,
-// against candump's other layouts (see other_layouts.h).
+// A line matched where it lies: where it ends (past its newline, or where
+// it was cut at the read limit) and how many leading fields of
+// `frame_record` it assigned, 0 to `all_fields`; a line assigned a field
+// exactly when the count is greater than the field's index.
+struct line_match {
+  const char* end;
+  int assigned;
+};
+
+// Matches the line at the start of `text` and assigns the fields it
+// matched, in order, up to the first directive that fails; later fields
+// keep their values. `text` runs from the line's start to its newline or
+// past it, or holds the line's first `max_line_bytes` and no newline; what
+// lies past the line is never read as part of it. The grammar matcher
+// (line_grammar.h) takes the lines candump writes; every other line goes
+// to the exact matcher (exact_matcher.h). Each line is matched once.
+line_match match_log_line(std::string_view text, frame_record& record);
+
+// `match_log_line` for one line: the text of at most `max_line_bytes`, the
+// newline included when the read reached it. Returns the number of fields
+// assigned.
 int parse_log_line(std::string_view line, frame_record& record);
-
-// `parse_log_line` for a line that starts `text`, which may run on past it,
-// when a fast path proves the line is one of candump's layouts and finds its
-// newline in `text`: sets `assigned` and returns the end of the line, past
-// its newline. Otherwise returns nullptr, and the caller hands the whole
-// line to `parse_log_line`, which assigns its fields afresh.
-const char* match_whole_line(std::string_view text, frame_record& record, int& assigned);
-
-// The exact matcher, without fast paths: the standard matcher, then the
-// other layouts for a line that it gives up on before the bracketed length.
-int match_exactly(std::string_view line, frame_record& record);
-
-// The standard matcher: `std::sscanf` with `log_line_pattern`.
-int match_with_sscanf(std::string_view line, frame_record& record);
 
 }  // namespace pluckrow

@@ -1,21 +1,15 @@
 #include "conversion/other_layouts.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
-#include "conversion/hex_digits.h"
+#include "conversion/characters.h"
+#include "conversion/frame_assignment.h"
 
 namespace pluckrow {
 namespace {
-
-// The white space of formatted input in the default locale.
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_hex(char c) { return hex_value(c) <= 0xF; }
 
 const char* skip_spaces(const char* at) {
   while (is_space(*at)) ++at;
@@ -70,7 +64,8 @@ int read_log_file_frame(const char* at, frame_record& record) {
   }
   if (*at == '_' && !flexible_data && count == 8 && is_hex(at[1])) at += 2;
   if (*at != '\0' && !is_space(*at)) return 0;  // remote frames ("#R") end here too
-  return assign_log_file_frame(time_stamp, identifier, bytes, count, record);
+  return assign_frame(time_stamp, identifier, static_cast<std::int32_t>(count), bytes, count,
+                      record);
 }
 
 // candump's date time stamp, "2015-07-10 08:57:33.850870" with 6 or 9
@@ -133,22 +128,7 @@ int read_print_variant(const char* text, frame_record& record) {
 
 }  // namespace
 
-int assign_log_file_frame(double time_stamp, std::uint32_t identifier, const std::uint32_t* bytes,
-                          std::size_t count, frame_record& record) {
-  record.time_stamp = time_stamp;
-  record.identifier = identifier;
-  record.length = static_cast<std::int32_t>(count);
-  const std::size_t kept = std::min<std::size_t>(count, std::size(data_fields));
-  for (std::size_t i = 0; i < kept; ++i) record.*data_fields[i] = bytes[i];
-  return data0_index + static_cast<int>(kept);
-}
-
-int read_other_layout(std::string_view line, frame_record& record) {
-  // As for the standard matcher, the line ends at the window or a NUL.
-  char text[max_line_bytes + 1];
-  const std::size_t size = std::min(line.size(), max_line_bytes);
-  std::memcpy(text, line.data(), size);
-  text[size] = '\0';
+int read_other_layout(const char* text, frame_record& record) {
   const int assigned = read_log_file_frame(text, record);
   return assigned > 0 ? assigned : read_print_variant(text, record);
 }

@@ -16,25 +16,16 @@
 // Remote frames, 29-bit identifiers and malformed frames are not read.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-
 #include "conversion/log_line.h"
 
 namespace pluckrow {
 
-// Reads `line` (as `parse_log_line` takes it) in the layouts above. Returns
+// Reads `text`, a line ended by a NUL (as the exact matcher holds it), in
+// the layouts above. Returns
 // the number of fields assigned in the standard order, the time stamp
 // counted (`no_time_stamp` where the line prints none in seconds); or 0,
 // having assigned nothing, when the line is in none of them or is a frame
 // they do not read.
-int read_other_layout(std::string_view line, frame_record& record);
-
-// Assigns a frame read in the log-file layout: its time stamp, identifier,
-// `count` as its length and its first bytes, at most eight. Returns the
-// number of fields assigned.
-int assign_log_file_frame(double time_stamp, std::uint32_t identifier, const std::uint32_t* bytes,
-                          std::size_t count, frame_record& record);
+int read_other_layout(const char* text, frame_record& record);
 
 }  // namespace pluckrow

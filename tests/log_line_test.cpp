@@ -42,7 +42,7 @@ TEST(log_line_test, agrees_with_sscanf_on_every_kind_of_line) {
       " (1436509053.850870)  can0  101   [8]  F8 11 22 33 44 55 66 77",
       " (0000000000.000001)  can0  7FF   [8]  FF FF FF FF FF FF FF FF 00 11\n",
       "(1.5)can0 102[8]00 11 22 33 44 55 66 77",
-      "\t(2.5)\v\fcan0\r\n102 [ 8 ]\t00\t11\t22\t33\t44\t55\t66\t77\r\n",
+      "\t(2.5)\v\fcan0\r\v102 [ 8 ]\t00\t11\t22\t33\t44\t55\t66\t77\r\n",
       // Short frames and frames cut anywhere.
       " (1.0)  can0  101   [1]  F8\n",
       " (1.0)  can0  102   [2]  00 83\n",

@@ -24,7 +24,7 @@ int match(std::string_view line, frame_record& r) {
 #endif
   if (assigned <= 2) {
     // candump's other layouts, read only where the pattern stops before "[".
-    const int other = read_other_layout(line, r);
+    const int other = read_other_layout(text.c_str(), r);
     if (other > 0) return other;
   }
   return assigned < 0 ? 0 : assigned;

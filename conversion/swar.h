@@ -1,27 +1,12 @@
-// Hex digits and words of eight characters, shared by the line matchers.
+// Eight characters at a time: checks and decoding of digits in a 64-bit
+// word (SWAR), for the grammar matcher.
 #pragma once
 
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
 namespace pluckrow {
-
-// Any value above 0xF marks a character that is not a hex digit.
-inline constexpr std::uint8_t not_hex = 0xFF;
-
-inline constexpr std::array<std::uint8_t, 256> hex_values = [] {
-  std::array<std::uint8_t, 256> values{};
-  values.fill(not_hex);
-  for (std::uint8_t digit = 0; digit < 10; ++digit) values['0' + digit] = digit;
-  for (std::uint8_t digit = 0; digit < 6; ++digit) {
-    values['a' + digit] = values['A' + digit] = static_cast<std::uint8_t>(10 + digit);
-  }
-  return values;
-}();
-
-inline std::uint8_t hex_value(char c) { return hex_values[static_cast<unsigned char>(c)]; }
 
 // Eight characters as one word, the first in the low byte.
 inline std::uint64_t load_eight(const char* at) {

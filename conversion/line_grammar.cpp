@@ -1,0 +1,318 @@
+#include "conversion/line_grammar.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+#include "conversion/characters.h"
+#include "conversion/frame_assignment.h"
+#include "conversion/swar.h"
+#include "conversion/swar_fields.h"
+
+namespace pluckrow {
+namespace {
+
+using swar_fields::candump_time_stamp;
+using swar_fields::hex_bytes;
+using swar_fields::hex_pairs;
+using swar_fields::leading_hex_digits;
+
+const char* skip_blanks(const char* at, const char* end) {
+  while (at != end && *at == ' ') ++at;  // candump's own
+  while (at != end && is_blank(*at)) ++at;
+  return at;
+}
+
+// The end of the line that `at` lies in: past its newline, or the end of
+// the text, where a line cut at the read limit ends.
+[[gnu::always_inline]] inline const char* end_of_line(const char* at, const char* end) {
+  if (at != end && *at == '\n') return at + 1;
+  const void* const newline = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+  return newline != nullptr ? static_cast<const char*>(newline) + 1 : end;
+}
+
+enum class stamp { seconds, date, none };
+
+// "digits.digits)" near the end of the text, where the time stamp's words of
+// eight cannot be read: returns the position of the ")" and sets `value`,
+// correctly rounded as strtod rounds it.
+const char* short_time_stamp(const char* at, const char* end, double& value) {
+  const char* point = at;
+  while (point != end && is_digit(*point)) ++point;
+  if (point == at || point == end || *point != '.') return nullptr;
+  const char* close = point + 1;
+  while (close != end && is_digit(*close)) ++close;
+  if (close == point + 1 || close == end || *close != ')') return nullptr;
+  return std::from_chars(at, close, value).ptr == close ? close : nullptr;
+}
+
+// The time stamp in parentheses at `at` (just after the "("): returns the
+// position after the ")", sets `kind`, and sets `value` to what formatted
+// input's %lf reads of it: the seconds, or a date's year, where it stops at
+// the "-". Returns nullptr for any other text.
+const char* time_stamp(const char* at, const char* end, stamp& kind, double& value) {
+  const char* close = swar_fields::time_stamp(at, end, value);
+  if (close == nullptr) close = short_time_stamp(at, end, value);
+  if (close != nullptr) {
+    kind = stamp::seconds;
+    return close + 1;
+  }
+  // -tA: "2015-07-10 08:57:33.850870" with 6 or 9 digits after the point.
+  constexpr struct {
+    int digits;
+    char separator;
+  } fields[] = {{4, '-'}, {2, '-'}, {2, ' '}, {2, ':'}, {2, ':'}, {2, '.'}};
+  const char* const year = at;
+  for (const auto& field : fields) {
+    if (end - at <= field.digits) return nullptr;
+    for (int i = 0; i < field.digits; ++i) {
+      if (!is_digit(at[i])) return nullptr;
+    }
+    if (at[field.digits] != field.separator) return nullptr;
+    at += field.digits + 1;
+  }
+  int fraction = 0;
+  while (fraction < 10 && at + fraction != end && is_digit(at[fraction])) ++fraction;
+  if ((fraction != 6 && fraction != 9) || at + fraction == end || at[fraction] != ')') {
+    return nullptr;
+  }
+  kind = stamp::date;
+  value = (year[0] - '0') * 1000 + (year[1] - '0') * 100 + (year[2] - '0') * 10 + (year[3] - '0');
+  return at + fraction + 1;
+}
+
+// -x's "RX - -" ("TX", "B", "E"), blanks around: returns the position after
+// it, or nullptr.
+const char* extra_info(const char* at, const char* end) {
+  if (end - at < 3 || (at[0] != 'R' && at[0] != 'T') || at[1] != 'X' || !is_blank(at[2])) {
+    return nullptr;
+  }
+  at = skip_blanks(at + 2, end);
+  if (end - at < 2 || (at[0] != '-' && at[0] != 'B') || !is_blank(at[1])) return nullptr;
+  at = skip_blanks(at + 1, end);
+  if (end - at < 2 || (at[0] != '-' && at[0] != 'E') || !is_blank(at[1])) return nullptr;
+  return skip_blanks(at + 1, end);
+}
+
+std::uint32_t hex_pair(const char* at) {
+  return std::uint32_t{hex_value(at[0])} << 4 | hex_value(at[1]);
+}
+
+// The print layout's data bytes after the "]" of `length`, read as the
+// pattern's " %02X" directives read them: up to eight, the count returned
+// and `at` left where reading stopped. Returns -1 where formatted input could read
+// a byte other than as two hex digits (a sign, a 0x prefix, one digit, or
+// three before the eighth byte).
+int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint32_t (&bytes)[8]) {
+  // First as candump prints `length` bytes, then one at a time from there.
+  int count = 0;
+  if (end - at >= 25) {
+    if (length >= 8 && at[0] == ' ' && at[1] == ' ' && hex_bytes(at + 2, bytes)) {
+      at += 25;
+      return 8;
+    }
+    if (length > 0 && length < 8 && swar_fields::printed_bytes(at, length, bytes)) {
+      count = length;
+      at += 3 * length + 1;
+    }
+  }
+  for (; count < 8; ++count) {
+    at = skip_blanks(at, end);
+    if (at == end || *at == '+' || *at == '-') return at == end ? count : -1;
+    if (!is_hex(*at)) return count;  // "remote request", -a's column, the newline...
+    if (end - at < 2 || !is_hex(at[1]) || (count < 7 && end - at > 2 && is_hex(at[2]))) {
+      return -1;
+    }
+    bytes[count] = hex_pair(at);
+    at += 2;
+  }
+  return count;
+}
+
+// The log-file layout's data after the "#", read as the exact reader reads
+// it; `at` is left where reading stopped. Returns whether that reader takes
+// the frame: "#" or "##" and a flags digit, pairs of hex digits (at most 8,
+// or 64 for CAN FD), one "." allowed before each, "_" and a DLC digit after
+// eight classic bytes, then white space or the end of the line.
+bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
+                    std::size_t& count) {
+  const bool flexible = at != end && *at == '#';
+  if (flexible) {
+    if (end - at < 2 || !is_hex(at[1])) return false;
+    at += 2;
+  }
+  const std::size_t max_bytes = flexible ? 64 : 8;
+  count = 0;
+  // Sixteen digits at a time while they last; the first eight bytes kept.
+  while (end - at >= 16) {
+    const int digits = leading_hex_digits(at);
+    if (count == 0) hex_pairs(at, bytes);
+    const auto pairs = static_cast<std::size_t>(digits / 2);
+    if (count + pairs > max_bytes) return false;
+    count += pairs;
+    at += 2 * pairs;
+    if (digits < 16) break;
+  }
+  for (;;) {
+    if (at != end && *at == '.') {
+      ++at;
+      if (at == end || !is_hex(*at)) return false;
+    }
+    if (at == end || !is_hex(*at)) break;
+    if (end - at < 2 || !is_hex(at[1]) || count == max_bytes) return false;
+    if (count < 8) bytes[count] = hex_pair(at);
+    ++count;
+    at += 2;
+  }
+  if (!flexible && count == 8 && end - at >= 2 && at[0] == '_' && is_hex(at[1])) at += 2;
+  return at == end || *at == '\0' || is_space(*at);
+}
+
+// Eight characters as `load_eight` reads them.
+constexpr std::uint64_t word_of(const char (&text)[9]) {
+  std::uint64_t word = 0;
+  for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(text[i]);
+  return word;
+}
+
+// The line as `candump -ta` prints a classic frame, by far the most common,
+// checked at fixed places a word at a time:
+//
+//    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+//
+// What follows the eighth byte is ignored, as by the rest of the grammar.
+[[gnu::always_inline]] inline bool match_ta_line(const char* at, const char* end,
+                                                 frame_record& record, line_match& match) {
+  constexpr std::ptrdiff_t bytes_end = 62;
+  double time_stamp_value;
+  std::uint32_t bytes[8];
+  if (end - at <= bytes_end || at[0] != ' ' || at[1] != '(' ||
+      load_eight(at + 20) != word_of("  can0  ") || load_eight(at + 31) != word_of("   [8]  ") ||
+      (hex_value(at[28]) | hex_value(at[29]) | hex_value(at[30])) > 0xF ||
+      !candump_time_stamp(at + 2, end, time_stamp_value) || !hex_bytes(at + 39, bytes)) {
+    return false;
+  }
+  record.time_stamp = time_stamp_value;
+  record.identifier = std::uint32_t{hex_value(at[28])} << 8 |
+                      std::uint32_t{hex_value(at[29])} << 4 | hex_value(at[30]);
+  record.length = 8;
+  record.data0 = bytes[0];
+  record.data1 = bytes[1];
+  record.data2 = bytes[2];
+  record.data3 = bytes[3];
+  record.data4 = bytes[4];
+  record.data5 = bytes[5];
+  record.data6 = bytes[6];
+  record.data7 = bytes[7];
+  match = {end_of_line(at + bytes_end, end), all_fields};
+  return true;
+}
+
+// The line as `candump -l` writes a classic frame of eight bytes, checked
+// at fixed places:
+//
+//   (1436509053.850870) can0 102#0011223344556677
+//
+// White space after the bytes ends what the log-file reader reads.
+[[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
+                                                frame_record& record, line_match& match) {
+  constexpr std::ptrdiff_t bytes_end = 45;
+  double time_stamp_value;
+  std::uint32_t bytes[8];
+  if (end - at <= bytes_end || at[0] != '(' || std::memcmp(at + 18, ") can0 ", 7) != 0 ||
+      (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF || at[28] != '#' ||
+      !is_space(at[bytes_end]) || leading_hex_digits(at + 29) != 16 ||
+      !candump_time_stamp(at + 1, end, time_stamp_value)) {
+    return false;
+  }
+  hex_pairs(at + 29, bytes);
+  const std::uint32_t identifier = std::uint32_t{hex_value(at[25])} << 8 |
+                                   std::uint32_t{hex_value(at[26])} << 4 | hex_value(at[27]);
+  match = {end_of_line(at + bytes_end, end),
+           assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+  return true;
+}
+
+}  // namespace
+
+bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  if (match_ta_line(at, end, record, match) || match_l_line(at, end, record, match)) [[likely]] {
+    return true;
+  }
+  at = skip_blanks(at, end);
+  stamp kind = stamp::none;
+  double stamp_value = 0;
+  if (at != end && *at == '(') {
+    at = time_stamp(at + 1, end, kind, stamp_value);
+    if (at == nullptr) return false;
+  }
+  const bool spaced = at != end && is_blank(*at);
+  at = skip_blanks(at, end);
+
+  if (end - at < 4 || std::memcmp(at, "can0", 4) != 0) {
+    // Another interface, or no frame at all: matching stops at "can0",
+    // after the time stamp if there is one.
+    if (kind != stamp::none) record.time_stamp = stamp_value;
+    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0};
+    return true;
+  }
+  if (end - at < 5 || !is_blank(at[4])) return false;  // can01, can0x...
+  at = skip_blanks(at + 5, end);
+  const bool extra = at != end && (*at == 'R' || *at == 'T');
+  if (extra && (at = extra_info(at, end)) == nullptr) return false;
+
+  int digits = 0;
+  while (digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
+  if (digits != 3 && digits != 8) return false;
+  const std::uint32_t identifier = std::uint32_t{hex_value(at[0])} << 8 |
+                                   std::uint32_t{hex_value(at[1])} << 4 | hex_value(at[2]);
+  at += digits;
+  // A time stamp in seconds is the pattern's; where the line prints none,
+  // the other layouts' reader gives NaN.
+  const double frame_time_stamp = kind == stamp::seconds ? stamp_value : no_time_stamp;
+  if (digits == 8) {
+    // A 29-bit identifier: matching stops at its fourth digit.
+    record.time_stamp = frame_time_stamp;
+    record.identifier = identifier;
+    match = {end_of_line(at, end), identifier_index + 1};
+    return true;
+  }
+
+  std::uint32_t bytes[8];
+  if (at != end && *at == '#') {
+    // The log-file layout, which candump writes with seconds only. A frame
+    // its reader does not take (remote, malformed) keeps the pattern's
+    // time stamp and identifier.
+    if (kind != stamp::seconds || extra) return false;
+    std::size_t count;
+    ++at;
+    if (spaced && log_file_bytes(at, end, bytes, count)) {
+      match = {end_of_line(at, end),
+               assign_frame(stamp_value, identifier, static_cast<std::int32_t>(count), bytes, count,
+                            record)};
+    } else {
+      record.time_stamp = stamp_value;
+      record.identifier = identifier;
+      match = {end_of_line(at, end), identifier_index + 1};
+    }
+    return true;
+  }
+
+  // The print layout: "[len]" and the bytes.
+  at = skip_blanks(at, end);
+  if (end - at < 3 || at[0] != '[' || !is_digit(at[1])) return false;
+  std::int32_t length = at[1] - '0';
+  at += 2;
+  if (is_digit(*at)) length = length * 10 + (*at++ - '0');
+  if (at == end || *at != ']') return false;
+  ++at;
+  const int count = print_bytes(at, end, length, bytes);
+  if (count < 0) return false;
+  match = {end_of_line(at, end), assign_frame(frame_time_stamp, identifier, length, bytes,
+                                              static_cast<std::size_t>(count), record)};
+  return true;
+}
+
+}  // namespace pluckrow

@@ -1,0 +1,33 @@
+// The grammar matcher: candump's whole line grammar in one pass, for the
+// lines candump writes of any interface, in any of its layouts:
+//
+//   [white space] [time stamp] interface [-x block] identifier body
+//
+// time stamp   "(seconds)" (-ta, -td, -tz, -l), "(date)" (-tA) or none
+// interface    any name; only can0 goes on to a frame
+// -x block     "RX - -", "TX B E"...
+// identifier   3 hex digits (11-bit) or 8 (29-bit)
+// body         the print layout's "[len]", 0 to 64 bytes and what candump
+//              prints after them (-a's ASCII column, "remote request"...),
+//              or the log-file layout's "#" or "##" and a flags digit, bytes
+//              with "." and "_" and a DLC digit, "#R", " R" or " T"
+//
+// On a line it proves to be one of these, it assigns exactly what the exact
+// matcher (exact_matcher.h) assigns, bit for bit, partial assignments
+// included: a 29-bit identifier assigns the time stamp and the identifier's
+// first three digits, another interface the time stamp alone. Any other
+// line is left to the exact matcher, with nothing assigned.
+#pragma once
+
+#include <string_view>
+
+#include "conversion/log_line.h"
+
+namespace pluckrow {
+
+// Matches the line at the start of `text` (as `match_log_line` takes it).
+// On a line of the grammar assigns its fields, sets `match` and returns
+// true; otherwise assigns nothing and returns false.
+bool match_candump_line(std::string_view text, frame_record& record, line_match& match);
+
+}  // namespace pluckrow

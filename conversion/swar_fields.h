@@ -1,0 +1,324 @@
+// Fields of a candump line decoded eight characters at a time: time stamps
+// in seconds and runs of hex bytes, for the grammar matcher. Each reads only
+// within the bounds it is given, or the fixed widths it documents.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+
+#include "conversion/swar.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace pluckrow::swar_fields {
+
+// How many of the eight characters in `word`, from the first, are decimal
+// digits: a character is one when its value xor '0' is below 10.
+inline int leading_digits(std::uint64_t word) {
+  const std::uint64_t offsets = word ^ (ones * '0');
+  const std::uint64_t not_digit =
+      (((offsets & (ones * 0x7F)) + ones * (0x80 - 10)) | offsets) & (ones * 0x80);
+  return std::countr_zero(not_digit) / 8;
+}
+
+// The value of eight decimal digits, the first the most significant, in
+// three multiplications (fast_float's parse_eight_digits_unrolled).
+inline std::uint32_t eight_digits_value(std::uint64_t word) {
+  constexpr std::uint64_t mask = 0x000000FF000000FF;
+  constexpr std::uint64_t mul1 = 100 + (std::uint64_t{1000000} << 32);
+  constexpr std::uint64_t mul2 = 1 + (std::uint64_t{10000} << 32);
+  word -= 0x3030303030303030;
+  word = word * 10 + (word >> 8);
+  return static_cast<std::uint32_t>(((word & mask) * mul1 + ((word >> 16) & mask) * mul2) >> 32);
+}
+
+// Decodes "HH HH HH HH HH HH HH HH" (23 characters, hex digits of either
+// case, single spaces) into `bytes`, returning false on any other text;
+// and the other shapes of bytes candump prints, below.
+#ifdef __SSE2__
+// SSE2, part of every x86-64: sixteen characters at a time.
+namespace sse2 {
+
+inline __m128i load(const char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// A bit for each of the sixteen characters that is a hex digit.
+inline int hex_digit_mask(__m128i text) {
+  const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
+  const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('0' - 1)),
+                                      _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), text));
+  const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                       _mm_cmpgt_epi8(_mm_set1_epi8('f' + 1), lower));
+  return _mm_movemask_epi8(_mm_or_si128(digit, letter));
+}
+
+inline int space_mask(__m128i text) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8(' ')));
+}
+
+// Each digit's value (its low nibble, plus 9 for a letter, which has bit 6
+// set), then where each digit is, sixteen times it plus the next digit.
+inline __m128i digit_pairs(__m128i text) {
+  const __m128i letter = _mm_and_si128(_mm_srli_epi16(text, 6), _mm_set1_epi8(1));
+  const __m128i nibbles = _mm_add_epi8(_mm_and_si128(text, _mm_set1_epi8(0x0F)),
+                                       _mm_add_epi8(_mm_slli_epi16(letter, 3), letter));
+  return _mm_or_si128(_mm_slli_epi16(nibbles, 4), _mm_srli_si128(nibbles, 1));
+}
+
+inline std::uint64_t low_half(__m128i vector) {
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(vector));
+}
+
+inline std::uint32_t byte_at(std::uint64_t word, int offset) {
+  return static_cast<std::uint32_t>(word >> (8 * offset) & 0xFF);
+}
+
+}  // namespace sse2
+
+// Two overlapping vectors: characters 0-15 and 7-22.
+[[gnu::always_inline]] inline bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
+  using namespace sse2;
+  const __m128i first = load(at);
+  const __m128i second = load(at + 7);
+  // Where each holds spaces (bits 2, 5, 8...; from character 7 on, bits 1,
+  // 4, 7...); hex digits are everywhere else.
+  constexpr int first_spaces = 0x4924;
+  constexpr int second_spaces = 0x2492;
+  if ((hex_digit_mask(first) | first_spaces) != 0xFFFF ||
+      (hex_digit_mask(second) | second_spaces) != 0xFFFF ||
+      (space_mask(first) & first_spaces) != first_spaces ||
+      (space_mask(second) & second_spaces) != second_spaces) {
+    return false;
+  }
+  const __m128i first_pairs = digit_pairs(first);
+  const std::uint64_t low = low_half(first_pairs);
+  const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
+  const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
+  // Characters 0, 3, 6; 9, 12 (8 on); 15, 18, 21 (the second's 8 on).
+  bytes[0] = byte_at(low, 0);
+  bytes[1] = byte_at(low, 3);
+  bytes[2] = byte_at(low, 6);
+  bytes[3] = byte_at(middle, 1);
+  bytes[4] = byte_at(middle, 4);
+  bytes[5] = byte_at(high, 0);
+  bytes[6] = byte_at(high, 3);
+  bytes[7] = byte_at(high, 6);
+  return true;
+}
+
+// The print layout's first `count` (1 to 7) bytes after the "]", as
+// candump prints them: "  HH HH ... HH", and no hex digit right after the
+// last. Reads 25 characters, from two overlapping vectors: 0-15 and 9-24.
+[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count,
+                                                 std::uint32_t (&bytes)[8]) {
+  using namespace sse2;
+  // Byte i's digits are characters 2 + 3i and 3 + 3i; spaces are 0, 1 and
+  // those between the bytes.
+  static constexpr auto patterns = [] {
+    std::array<std::array<std::uint32_t, 2>, 8> masks{};
+    masks[1] = {std::uint32_t{3} << 2, 3};
+    for (std::size_t k = 2; k < 8; ++k) {
+      masks[k][0] = masks[k - 1][0] | std::uint32_t{3} << (3 * k - 1);
+      masks[k][1] = masks[k - 1][1] | std::uint32_t{1} << (3 * k - 2);
+    }
+    return masks;
+  }();
+  const __m128i first = load(at);
+  const __m128i second = load(at + 9);
+  const auto hex = static_cast<std::uint32_t>(hex_digit_mask(first) | hex_digit_mask(second) << 9);
+  const auto spaces = static_cast<std::uint32_t>(space_mask(first) | space_mask(second) << 9);
+  const auto [hex_pattern, space_pattern] = patterns[static_cast<std::size_t>(count)];
+  if ((hex & hex_pattern) != hex_pattern || (spaces & space_pattern) != space_pattern ||
+      (hex >> (3 * count + 1) & 1) != 0) {
+    return false;
+  }
+  const __m128i first_pairs = digit_pairs(first);
+  const std::uint64_t low = low_half(first_pairs);
+  const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
+  const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
+  // Characters 2, 5; 8, 11, 14 (8 on); 17, 20, 23 (the second's 8 on).
+  bytes[0] = byte_at(low, 2);
+  bytes[1] = byte_at(low, 5);
+  bytes[2] = byte_at(middle, 0);
+  bytes[3] = byte_at(middle, 3);
+  bytes[4] = byte_at(middle, 6);
+  bytes[5] = byte_at(high, 0);
+  bytes[6] = byte_at(high, 3);
+  bytes[7] = byte_at(high, 6);
+  return true;
+}
+
+// How many of the 16 characters at `at` are hex digits before the first
+// that is not (0 to 16).
+[[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
+  return std::countr_one(static_cast<unsigned>(sse2::hex_digit_mask(sse2::load(at))));
+}
+
+// The 8 bytes that the 16 characters at `at` give as pairs of hex digits,
+// whatever they are: the caller keeps those it has checked.
+[[gnu::always_inline]] inline void hex_pairs(const char* at, std::uint32_t (&bytes)[8]) {
+  using namespace sse2;
+  // The pairs at even places, packed into the low half.
+  const __m128i pairs = _mm_and_si128(digit_pairs(load(at)), _mm_set1_epi16(0xFF));
+  const std::uint64_t packed = low_half(_mm_packus_epi16(pairs, pairs));
+  for (int i = 0; i < 8; ++i) bytes[i] = byte_at(packed, i);
+}
+#else
+// Without vectors the grammar reads short frames' bytes one at a time.
+inline bool printed_bytes(const char*, int, std::uint32_t (&)[8]) { return false; }
+
+// Three overlapping words, at offsets 0, 8 and 15 of the text.
+[[gnu::always_inline]] inline bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
+  const std::uint64_t words[3] = {load_eight(at), load_eight(at + 8), load_eight(at + 15)};
+  // Per word: where its hex digits (high bit of each byte) and its spaces
+  // (whole bytes) must be.
+  constexpr std::uint64_t hex_positions[3] = {0x8080008080008080, 0x8000808000808000,
+                                              0x8080008080008080};
+  constexpr std::uint64_t space_positions[3] = {0x0000FF0000FF0000, 0x00FF0000FF0000FF,
+                                                0x0000FF0000FF0000};
+  std::uint64_t wrong = 0;
+  std::uint64_t nibbles[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::uint64_t word = words[i];
+    wrong |= (hex_digit_bytes(word) & hex_positions[i]) ^ hex_positions[i];
+    wrong |= (word ^ ones * ' ') & space_positions[i];
+    nibbles[i] = hex_nibbles(word);
+  }
+  if (wrong != 0) return false;
+  // Each data byte is one byte of one word's digit pairs, at the text's
+  // offsets 0, 3, 6 (word 0), 9, 12 (word 1) and 15, 18, 21 (word 2).
+  const std::uint64_t pairs[3] = {hex_pairs(nibbles[0]), hex_pairs(nibbles[1]),
+                                  hex_pairs(nibbles[2])};
+  const auto byte_at = [](std::uint64_t word, int offset) {
+    return static_cast<std::uint32_t>(word >> (8 * offset) & 0xFF);
+  };
+  bytes[0] = byte_at(pairs[0], 0);
+  bytes[1] = byte_at(pairs[0], 3);
+  bytes[2] = byte_at(pairs[0], 6);
+  bytes[3] = byte_at(pairs[1], 1);
+  bytes[4] = byte_at(pairs[1], 4);
+  bytes[5] = byte_at(pairs[2], 0);
+  bytes[6] = byte_at(pairs[2], 3);
+  bytes[7] = byte_at(pairs[2], 6);
+  return true;
+}
+
+[[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
+  const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,
+                                    ~hex_digit_bytes(load_eight(at + 8)) & ones * 0x80};
+  return not_hex[0] != 0   ? std::countr_zero(not_hex[0]) / 8
+         : not_hex[1] != 0 ? 8 + std::countr_zero(not_hex[1]) / 8
+                           : 16;
+}
+
+[[gnu::always_inline]] inline void hex_pairs(const char* at, std::uint32_t (&bytes)[8]) {
+  for (int i = 0; i < 2; ++i) {
+    const std::uint64_t pairs = pluckrow::hex_pairs(hex_nibbles(load_eight(at + 8 * i)));
+    for (int k = 0; k < 4; ++k) {
+      bytes[4 * i + k] = static_cast<std::uint32_t>(pairs >> (16 * k) & 0xFF);
+    }
+  }
+}
+#endif
+
+// The value of the first `count` (0 to 8) characters of `word`, all digits:
+// padded on the left with '0' they read as eight.
+inline std::uint64_t leading_digits_value(std::uint64_t word, int count) {
+  if (count == 0) return 0;
+  if (count < 8) word = word << (8 * (8 - count)) | 0x3030303030303030 >> (8 * count);
+  return eight_digits_value(word);
+}
+
+inline constexpr std::uint64_t powers_of_ten[] = {1,
+                                                  10,
+                                                  100,
+                                                  1000,
+                                                  10000,
+                                                  100000,
+                                                  1000000,
+                                                  10000000,
+                                                  100000000,
+                                                  1000000000,
+                                                  10000000000,
+                                                  100000000000,
+                                                  1000000000000,
+                                                  10000000000000,
+                                                  100000000000000,
+                                                  1000000000000000};
+
+struct digit_run {
+  int count;  // 16 stands for 16 or more
+  std::uint64_t value;
+};
+
+// Reads the run of decimal digits at `at`, which has at least 16 readable
+// characters, a word of eight at a time.
+inline digit_run read_digits(const char* at) {
+  const std::uint64_t first = load_eight(at);
+  const int first_count = leading_digits(first);
+  if (first_count < 8) return {first_count, leading_digits_value(first, first_count)};
+  const std::uint64_t second = load_eight(at + 8);
+  const int second_count = leading_digits(second);
+  return {8 + second_count, eight_digits_value(first) * powers_of_ten[second_count] +
+                                leading_digits_value(second, second_count)};
+}
+
+// Digits are read sixteen characters at a time: `time_stamp` declines a
+// time stamp with fewer characters after either part's start, which the
+// grammar then reads a character at a time.
+inline constexpr std::ptrdiff_t digits_lookahead = 16;
+
+// candump prints absolute time stamps as "%010ld.%06ld)": when the text at
+// `start` has that shape, sets `value` to it and returns true. The sixteen
+// digits are read as two words of eight, the second gathered around the
+// point, and converted as below.
+[[gnu::always_inline]] inline bool candump_time_stamp(const char* start, const char* end,
+                                                      double& value) {
+  if (end - start < 19 || start[10] != '.' || start[17] != ')') return false;
+  const std::uint64_t high = load_eight(start);
+  const std::uint64_t low = (load_eight(start + 8) & 0xFFFF) | load_eight(start + 11) << 16;
+  if (leading_digits(high) != 8 || leading_digits(low) != 8) return false;
+  const std::uint64_t mantissa =
+      std::uint64_t{eight_digits_value(high)} * 100000000 + eight_digits_value(low);
+  if (mantissa > std::uint64_t{1} << 53) return false;
+  value = static_cast<double>(mantissa) / 1e6;
+  return true;
+}
+
+// Reads "digits.digits" followed by ")" and returns the position of the
+// ")", or nullptr. With at most 2^53 in its digits the number is an exact
+// double, and dividing it by an exact power of ten rounds once, so the
+// quotient is the correctly rounded value strtod gives (Clinger's fast
+// path); other time stamps take from_chars, exact as well.
+[[gnu::always_inline]] inline const char* time_stamp(const char* start, const char* end,
+                                                     double& value) {
+  if (candump_time_stamp(start, end, value)) return start + 17;
+  if (end - start < digits_lookahead) return nullptr;
+  const digit_run whole = read_digits(start);
+  const char* const point = start + whole.count;
+  if (whole.count == 0 || whole.count == 16 || *point != '.') return nullptr;
+  if (end - (point + 1) < digits_lookahead) return nullptr;
+  const digit_run fraction = read_digits(point + 1);
+  const char* const close = point + 1 + fraction.count;
+  if (fraction.count == 0 || fraction.count == 16 || *close != ')') return nullptr;
+
+  static constexpr double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  if (whole.count + fraction.count <= 19) {
+    const std::uint64_t mantissa = whole.value * powers_of_ten[fraction.count] + fraction.value;
+    if (mantissa <= std::uint64_t{1} << 53) {
+      value = static_cast<double>(mantissa) / exact_powers_of_ten[fraction.count];
+      return close;
+    }
+  }
+  const auto [parsed_end, error] = std::from_chars(start, close, value);
+  return error == std::errc() && parsed_end == close ? close : nullptr;
+}
+
+}  // namespace pluckrow::swar_fields
