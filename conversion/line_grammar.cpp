@@ -143,15 +143,18 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   }
   const std::size_t max_bytes = flexible ? 64 : 8;
   count = 0;
-  // Sixteen digits at a time while they last; the first eight bytes kept.
+  // Sixteen or 32 digits at a time while they last; the first eight bytes
+  // kept.
   while (end - at >= 16) {
-    const int digits = leading_hex_digits(at);
+    int digits = leading_hex_digits(at);
     if (count == 0) hex_pairs(at, bytes);
+    const int looked_at = digits == 16 && end - at >= 32 ? 32 : 16;
+    if (looked_at == 32) digits += leading_hex_digits(at + 16);
     const auto pairs = static_cast<std::size_t>(digits / 2);
     if (count + pairs > max_bytes) return false;
     count += pairs;
     at += 2 * pairs;
-    if (digits < 16) break;
+    if (digits < looked_at) break;
   }
   for (;;) {
     if (at != end && *at == '.') {
@@ -168,6 +171,25 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   return at == end || *at == '\0' || is_space(*at);
 }
 
+// A log-file frame from just after its "#", the time stamp and identifier
+// read: all the reader takes, or, for a frame it does not take (remote,
+// malformed), the pattern's time stamp and identifier alone.
+[[gnu::always_inline]] inline line_match log_file_frame(const char* at, const char* end,
+                                                        double time_stamp_value,
+                                                        std::uint32_t identifier,
+                                                        frame_record& record) {
+  std::uint32_t bytes[8];
+  std::size_t count;
+  if (log_file_bytes(at, end, bytes, count)) {
+    return {end_of_line(at, end),
+            assign_frame(time_stamp_value, identifier, static_cast<std::int32_t>(count), bytes,
+                         count, record)};
+  }
+  record.time_stamp = time_stamp_value;
+  record.identifier = identifier;
+  return {end_of_line(at, end), identifier_index + 1};
+}
+
 // Eight characters as `load_eight` reads them.
 constexpr std::uint64_t word_of(const char (&text)[9]) {
   std::uint64_t word = 0;
@@ -175,61 +197,74 @@ constexpr std::uint64_t word_of(const char (&text)[9]) {
   return word;
 }
 
-// The line as `candump -ta` prints a classic frame, by far the most common,
-// checked at fixed places a word at a time:
+// The rest of candump's print line of a classic frame, from the interface
+// on, at fixed places: the common case of every time stamp.
 //
-//    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+//   can0  102   [8]  00 11 22 33 44 55 66 77
 //
-// What follows the eighth byte is ignored, as by the rest of the grammar.
-[[gnu::always_inline]] inline bool match_ta_line(const char* at, const char* end,
-                                                 frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t bytes_end = 62;
-  double time_stamp_value;
+// `print_tail_shape` checks its fixed characters; `read_print_tail` decodes
+// it, with the time stamp the line's prefix gave, or returns false on bytes
+// that are not as candump prints them. What follows the eighth byte is
+// ignored, as by the rest of the grammar.
+constexpr std::ptrdiff_t print_tail_bytes_end = 40;
+
+[[gnu::always_inline]] inline bool print_tail_shape(const char* at, const char* end) {
+  constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
+  return end - at > print_tail_bytes_end &&
+         (load_eight(at) & first_six) == (word_of("can0    ") & first_six) &&
+         load_eight(at + 9) == word_of("   [8]  ") &&
+         (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) <= 0xF;
+}
+
+[[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end,
+                                                   double time_stamp_value, frame_record& record,
+                                                   line_match& match) {
   std::uint32_t bytes[8];
-  if (end - at <= bytes_end || at[0] != ' ' || at[1] != '(' ||
-      load_eight(at + 20) != word_of("  can0  ") || load_eight(at + 31) != word_of("   [8]  ") ||
-      (hex_value(at[28]) | hex_value(at[29]) | hex_value(at[30])) > 0xF ||
-      !candump_time_stamp(at + 2, end, time_stamp_value) || !hex_bytes(at + 39, bytes)) {
-    return false;
-  }
-  record.time_stamp = time_stamp_value;
-  record.identifier = std::uint32_t{hex_value(at[28])} << 8 |
-                      std::uint32_t{hex_value(at[29])} << 4 | hex_value(at[30]);
-  record.length = 8;
-  record.data0 = bytes[0];
-  record.data1 = bytes[1];
-  record.data2 = bytes[2];
-  record.data3 = bytes[3];
-  record.data4 = bytes[4];
-  record.data5 = bytes[5];
-  record.data6 = bytes[6];
-  record.data7 = bytes[7];
-  match = {end_of_line(at + bytes_end, end), all_fields};
+  if (!hex_bytes(at + 17, bytes)) return false;
+  const std::uint32_t identifier = std::uint32_t{hex_value(at[6])} << 8 |
+                                   std::uint32_t{hex_value(at[7])} << 4 | hex_value(at[8]);
+  match = {end_of_line(at + print_tail_bytes_end, end),
+           assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
   return true;
 }
 
-// The line as `candump -l` writes a classic frame of eight bytes, checked
-// at fixed places:
+// The line as `candump -ta` prints a classic frame, by far the most common:
+//
+//    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+[[gnu::always_inline]] inline bool match_ta_line(const char* at, const char* end,
+                                                 frame_record& record, line_match& match) {
+  double time_stamp_value;
+  return end - at > 22 && at[0] == ' ' && at[1] == '(' && at[20] == ' ' && at[21] == ' ' &&
+         print_tail_shape(at + 22, end) && candump_time_stamp(at + 2, end, time_stamp_value) &&
+         read_print_tail(at + 22, end, time_stamp_value, record, match);
+}
+
+// The start of a line as `candump -l` writes it, at fixed places, up to the
+// "#" of an 11-bit identifier; the rest is read as any log-file frame is.
 //
 //   (1436509053.850870) can0 102#0011223344556677
-//
-// White space after the bytes ends what the log-file reader reads.
 [[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
                                                 frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t bytes_end = 45;
+  constexpr std::ptrdiff_t body = 29;
   double time_stamp_value;
-  std::uint32_t bytes[8];
-  if (end - at <= bytes_end || at[0] != '(' || std::memcmp(at + 18, ") can0 ", 7) != 0 ||
+  if (end - at <= body || at[0] != '(' || std::memcmp(at + 18, ") can0 ", 7) != 0 ||
       (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF || at[28] != '#' ||
-      !is_space(at[bytes_end]) || leading_hex_digits(at + 29) != 16 ||
       !candump_time_stamp(at + 1, end, time_stamp_value)) {
     return false;
   }
-  hex_pairs(at + 29, bytes);
   const std::uint32_t identifier = std::uint32_t{hex_value(at[25])} << 8 |
                                    std::uint32_t{hex_value(at[26])} << 4 | hex_value(at[27]);
-  match = {end_of_line(at + bytes_end, end),
-           assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+  constexpr std::ptrdiff_t eight_bytes_end = body + 16;
+  if (end - at > eight_bytes_end && is_space(at[eight_bytes_end]) &&
+      leading_hex_digits(at + body) == 16) {
+    // Eight bytes and white space, as candump writes most frames.
+    std::uint32_t bytes[8];
+    hex_pairs(at + body, bytes);
+    match = {end_of_line(at + eight_bytes_end, end),
+             assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+  } else {
+    match = log_file_frame(at + body, end, time_stamp_value, identifier, record);
+  }
   return true;
 }
 
@@ -258,6 +293,12 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     match = {end_of_line(at, end), kind != stamp::none ? 1 : 0};
     return true;
   }
+  // A time stamp in seconds is the pattern's; where the line prints none,
+  // the other layouts' reader gives NaN.
+  const double frame_time_stamp = kind == stamp::seconds ? stamp_value : no_time_stamp;
+  if (print_tail_shape(at, end) && read_print_tail(at, end, frame_time_stamp, record, match)) {
+    return true;
+  }
   if (end - at < 5 || !is_blank(at[4])) return false;  // can01, can0x...
   at = skip_blanks(at + 5, end);
   const bool extra = at != end && (*at == 'R' || *at == 'T');
@@ -269,9 +310,6 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   const std::uint32_t identifier = std::uint32_t{hex_value(at[0])} << 8 |
                                    std::uint32_t{hex_value(at[1])} << 4 | hex_value(at[2]);
   at += digits;
-  // A time stamp in seconds is the pattern's; where the line prints none,
-  // the other layouts' reader gives NaN.
-  const double frame_time_stamp = kind == stamp::seconds ? stamp_value : no_time_stamp;
   if (digits == 8) {
     // A 29-bit identifier: matching stops at its fourth digit.
     record.time_stamp = frame_time_stamp;
@@ -286,12 +324,8 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     // its reader does not take (remote, malformed) keeps the pattern's
     // time stamp and identifier.
     if (kind != stamp::seconds || extra) return false;
-    std::size_t count;
-    ++at;
-    if (spaced && log_file_bytes(at, end, bytes, count)) {
-      match = {end_of_line(at, end),
-               assign_frame(stamp_value, identifier, static_cast<std::int32_t>(count), bytes, count,
-                            record)};
+    if (spaced) {
+      match = log_file_frame(at + 1, end, stamp_value, identifier, record);
     } else {
       record.time_stamp = stamp_value;
       record.identifier = identifier;

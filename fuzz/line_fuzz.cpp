@@ -2,12 +2,15 @@
 // exact matcher for a line the grammar declines) must agree with the exact
 // matcher field for field, the grammar must assign nothing where it
 // declines, and a whole conversion must give the reference conversion's
-// rows. The stored corpus holds a line of every shape candump writes.
+// rows. Besides the input itself, a line of one of candump's shapes drawn
+// from its first bytes is checked; the stored corpus holds logs of every
+// shape candump writes.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -15,6 +18,7 @@
 #include "conversion/exact_matcher.h"
 #include "conversion/line_grammar.h"
 #include "conversion/log_line.h"
+#include "line_shapes.h"
 #include "reference.h"
 
 namespace {
@@ -54,10 +58,25 @@ std::string convert(std::string_view log) {
   return text;
 }
 
+// A line of one of candump's shapes, drawn from the input's first bytes: a
+// seed, a shape, and where to cut the varied line, which may end up mutated.
+std::string shape_line(const std::uint8_t* data) {
+  std::uint32_t seed;
+  std::memcpy(&seed, data, sizeof seed);
+  pluckrow::test::line_generator generator(seed);
+  const auto& shape = pluckrow::test::shapes[data[4] % std::size(pluckrow::test::shapes)];
+  std::string line = generator.varied(shape.make(generator));
+  if (data[5] % 4 == 0) line = generator.mutated(line);
+  const std::size_t newline = line.find('\n');
+  const std::size_t length = newline == line.npos ? line.size() : newline + 1;
+  return line.substr(0, data[6] == 0xFF ? length : std::min<std::size_t>(length, data[6]));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  if (size >= 7) check_line(shape_line(data));
   // The input's first line, as the reader would give it.
   const std::size_t newline = bytes.find('\n');
   const std::size_t length = newline == bytes.npos ? bytes.size() : newline + 1;

@@ -1,0 +1,250 @@
+// Lines of every shape candump writes, with the variations real logs have
+// (CR LF, tabs, odd spacing, lower case) and mutations, for the tests and
+// the fuzz target that compare the grammar matcher with the exact matcher.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace pluckrow::test {
+
+// Concatenation in order, without operator+ chains, which GCC 12 misreads
+// (-Wrestrict).
+inline std::string join(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const std::string_view part : parts) out += part;
+  return out;
+}
+
+class line_generator {
+ public:
+  explicit line_generator(std::uint32_t seed) : random_(seed) {}
+
+  std::size_t pick(std::size_t count) { return random_() % count; }
+  std::string hex(std::size_t count) {
+    std::string out;
+    while (out.size() < count) out += "0123456789ABCDEFabcdef"[pick(22)];
+    return out;
+  }
+  std::string digits(std::size_t count) {
+    std::string out;
+    while (out.size() < count) out += static_cast<char>('0' + pick(10));
+    return out;
+  }
+  // As -ta, -td or -tz print it, or any other count of digits.
+  std::string seconds() {
+    switch (pick(3)) {
+      case 0:
+        return join({"(", digits(10), ".", digits(6), ")"});
+      case 1:
+        return join({"(", digits(3), ".", digits(6), ")"});
+      default:
+        return join({"(", digits(1 + pick(12)), ".", digits(1 + pick(9)), ")"});
+    }
+  }
+  std::string date() {
+    return join({"(2015-07-10 08:57:", digits(2), ".", digits(pick(2) ? 6 : 9), ")"});
+  }
+  std::string standard_id() { return pick(3) == 0 ? hex(3) : pick(2) == 0 ? "101" : "102"; }
+  std::string extended_id() {
+    if (pick(2) == 0) return hex(8);
+    return join({pick(2) == 0 ? "101" : "102", hex(5)});
+  }
+  std::string interface() {
+    static constexpr const char* names[] = {"can1", "vcan0", "slcan0", "any", "can", "vcan2"};
+    return names[pick(std::size(names))];
+  }
+  std::string printed(std::size_t count) {
+    std::string out;
+    for (std::size_t byte = 0; byte < count; ++byte) out.append(" ").append(hex(2));
+    return out;
+  }
+  std::string packed(std::size_t count) {
+    std::string out;
+    for (std::size_t byte = 0; byte < count; ++byte) {
+      out.append(pick(10) == 0 ? "." : "").append(hex(2));
+    }
+    return out;
+  }
+  std::string print_body(std::size_t count) {
+    return join({"   [", std::to_string(count), "] ", printed(count)});
+  }
+
+  // Spacing, tabs, CR LF and a missing newline, as logs that went through
+  // editors and other tools have them.
+  std::string varied(std::string line) {
+    if (pick(4) == 0) {
+      // Not in the time stamp, whose date holds a space of its own.
+      for (std::size_t at = line.find(')') + 1; at < line.size(); ++at) {
+        if (line[at] == ' ' && pick(3) == 0) line[at] = '\t';
+      }
+    }
+    if (pick(4) == 0) {
+      const std::size_t at = line.find("  ");
+      if (at != line.npos) line.insert(at, pick(2) == 0 ? " " : "\t ");
+    }
+    switch (pick(4)) {
+      case 0:
+        return join({line, "\r\n"});
+      case 1:
+        return line;
+      default:
+        return join({line, "\n"});
+    }
+  }
+
+  // One to three edits drawn from the ways real logs differ from candump's.
+  std::string mutated(std::string line) {
+    for (std::size_t edits = 1 + pick(3); edits > 0 && !line.empty(); --edits) {
+      const std::size_t at = pick(line.size());
+      switch (pick(5)) {
+        case 0:
+          line.insert(at, 1, interesting());
+          break;
+        case 1:
+          line.erase(at, 1);
+          break;
+        case 2:
+          line[at] = interesting();
+          break;
+        case 3:
+          line.insert(at, pick(2) == 0 ? hex(1 + pick(5)) : pick(2) == 0 ? "0x" : "-");
+          break;
+        default:
+          line.resize(at);
+          break;
+      }
+    }
+    return line;
+  }
+
+ private:
+  char interesting() {
+    static constexpr char chars[] = " \t\n\r\v\f\0-+xXeEpP.()[]0123456789aAfFgGnNiI#_RTBE:";
+    return pick(4) == 0 ? static_cast<char>(pick(256)) : chars[pick(sizeof chars - 1)];
+  }
+
+  std::mt19937 random_;
+};
+
+struct shape {
+  const char* name;
+  std::string (*make)(line_generator&);
+};
+
+// Every line shape candump writes, one frame each, before variation.
+inline const shape shapes[] = {
+    {"-ta",
+     [](line_generator& g) {
+       return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(8)});
+     }},
+    {"-ta 29-bit",
+     [](line_generator& g) {
+       return join({" ", g.seconds(), "  can0  ", g.extended_id(), g.print_body(8)});
+     }},
+    {"-ta other interface",
+     [](line_generator& g) {
+       return join({" ", g.seconds(), "  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
+     }},
+    {"-ta 0-7 bytes",
+     [](line_generator& g) {
+       return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(g.pick(8))});
+     }},
+    {"-ta -a",
+     [](line_generator& g) {
+       const std::size_t count = g.pick(9);
+       return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(count), "   '",
+                    std::string(count, '.'), "'"});
+     }},
+    {"-ta CAN FD",
+     [](line_generator& g) {
+       static constexpr int lengths[] = {12, 16, 20, 24, 32, 48, 64};
+       const int length = lengths[g.pick(std::size(lengths))];
+       return join({" ", g.seconds(), "  can0  ", g.standard_id(), "  [", std::to_string(length),
+                    "] ", g.printed(static_cast<std::size_t>(length))});
+     }},
+    {"-ta remote",
+     [](line_generator& g) {
+       return join({" ", g.seconds(), "  can0  ", g.standard_id(), "   [",
+                    std::to_string(g.pick(9)), "]  remote request"});
+     }},
+    {"-tA",
+     [](line_generator& g) {
+       return join({" ", g.date(), "  can0  ", g.standard_id(), g.print_body(g.pick(9))});
+     }},
+    {"-tA 29-bit",
+     [](line_generator& g) {
+       return join({" ", g.date(), "  can0  ", g.extended_id(), g.print_body(8)});
+     }},
+    {"-tA other interface",
+     [](line_generator& g) {
+       return join({" ", g.date(), "  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
+     }},
+    {"-x",
+     [](line_generator& g) {
+       static constexpr const char* blocks[] = {"RX - -", "TX - -", "RX B -", "TX B E", "RX - E"};
+       return join({" ", g.seconds(), "  can0  ", blocks[g.pick(5)], "  ",
+                    (g.pick(4) == 0 ? g.extended_id() : g.standard_id()), g.print_body(g.pick(9))});
+     }},
+    {"untimed",
+     [](line_generator& g) {
+       return join({"  can0  ", g.standard_id(), g.print_body(g.pick(9))});
+     }},
+    {"untimed 29-bit",
+     [](line_generator& g) {
+       return join({"  can0  ", g.extended_id(), g.print_body(8)});
+     }},
+    {"untimed other interface",
+     [](line_generator& g) {
+       return join({"  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
+     }},
+    {"-l",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(8)});
+     }},
+    {"-l 29-bit",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.extended_id(), "#", g.packed(8)});
+     }},
+    {"-l other interface",
+     [](line_generator& g) {
+       return join({g.seconds(), " ", g.interface(), " ", g.standard_id(), "#", g.packed(8)});
+     }},
+    {"-l 0-7 bytes",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(g.pick(8))});
+     }},
+    {"-l CAN FD",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.standard_id(), "##", g.hex(1), g.packed(g.pick(66)),
+                    (g.pick(4) == 0 ? join({"_", g.hex(1)}) : "")});
+     }},
+    {"-l remote",
+     [](line_generator& g) {
+       return join(
+           {g.seconds(), " can0 ", g.standard_id(), "#R", (g.pick(2) == 0 ? g.hex(1) : "")});
+     }},
+    {"-l -x",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(g.pick(9)),
+                    (g.pick(2) == 0 ? " R" : " T")});
+     }},
+    {"-l raw DLC",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(8), "_", g.hex(1)});
+     }},
+    {"-l error frame",
+     [](line_generator& g) {
+       return join({g.seconds(), " can0 2000", g.hex(4), "#", g.packed(8)});
+     }},
+    {"comment or blank",
+     [](line_generator& g) {
+       return g.pick(2) == 0 ? std::string() : join({"# ", g.hex(g.pick(40))});
+     }},
+};
+
+}  // namespace pluckrow::test
