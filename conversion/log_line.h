@@ -36,11 +36,6 @@ struct frame_record {
   std::uint32_t data7;
 };
 
-// The data fields in order, for matchers that assign them by position.
-inline constexpr std::uint32_t frame_record::*data_fields[] = {
-    &frame_record::data0, &frame_record::data1, &frame_record::data2, &frame_record::data3,
-    &frame_record::data4, &frame_record::data5, &frame_record::data6, &frame_record::data7};
-
 // The conversions store through unsigned int* (%X) and int* (%d).
 static_assert(std::is_same_v<std::uint32_t, unsigned int>);
 static_assert(std::is_same_v<std::int32_t, int>);

@@ -70,8 +70,10 @@ std::string saved_with_byte_order_mark(const std::string& text, int encoding) {
   for (std::size_t at = 0; at < text.size();) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    unsigned code = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) code = code << 6 | (text[at + i] & 0x3F);
+    unsigned code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+      code = code << 6 | (static_cast<unsigned char>(text[at + i]) & 0x3Fu);
+    }
     at += length;
     if (code < 0x10000) {
       put(code);
