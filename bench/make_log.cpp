@@ -16,18 +16,21 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  const std::string_view layout_name = argc == 4 ? argv[3] : "absolute";
+  const std::string_view name = argc == 4 ? argv[3] : "absolute";
   const std::size_t lines = argc >= 3 ? std::strtoull(argv[1], nullptr, 10) : 0;
-  std::string log = pluckrow::bench::generate_shape_log(layout_name, lines);
-  if (log.empty()) {
-    const log_layout layout = layout_name == "log-file"  ? log_layout::log_file
-                              : layout_name == "untimed" ? log_layout::untimed
-                                                         : log_layout::absolute;
-    if ((argc != 3 && argc != 4) || (layout == log_layout::absolute && layout_name != "absolute")) {
-      std::fputs("usage: pluckrow_make_log LINES FILE [absolute|log-file|untimed|SHAPE]\n", stderr);
-      return 1;
-    }
+  // The three layouts of the same frames first, then the shapes.
+  std::string log;
+  if (name == "absolute" || name == "log-file" || name == "untimed") {
+    const log_layout layout = name == "log-file"  ? log_layout::log_file
+                              : name == "untimed" ? log_layout::untimed
+                                                  : log_layout::absolute;
     log = pluckrow::bench::generate_log(lines, 1, layout);
+  } else {
+    log = pluckrow::bench::generate_shape_log(name, lines);
+  }
+  if ((argc != 3 && argc != 4) || log.empty()) {
+    std::fputs("usage: pluckrow_make_log LINES FILE [absolute|log-file|untimed|SHAPE]\n", stderr);
+    return 1;
   }
   std::FILE* file = std::fopen(argv[2], "wb");
   const bool written =

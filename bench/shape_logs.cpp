@@ -127,7 +127,7 @@ const std::vector<std::pair<std::string_view, maker>>& shapes() {
        [](line_maker& m) {
          return print_line(m, join({" ", m.absolute(), "  can0  RX - - "}), m.standard_id(), 8);
        }},
-      {"untimed", [](line_maker& m) { return print_line(m, "  can0", m.standard_id(), 8); }},
+      {"untimed-11bit", [](line_maker& m) { return print_line(m, "  can0", m.standard_id(), 8); }},
       {"untimed-29bit", [](line_maker& m) { return print_line(m, "  can0", m.extended_id(), 8); }},
       {"l",
        [](line_maker& m) {
