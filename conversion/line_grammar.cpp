@@ -239,31 +239,32 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
          read_print_tail(at + 22, end, time_stamp_value, record, match);
 }
 
-// The start of a line as `candump -l` writes it, at fixed places, up to the
-// "#" of an 11-bit identifier; the rest is read as any log-file frame is.
+// The start of a line as `candump -l` writes it, at fixed places from the
+// time stamp's ")", up to the "#" of an 11-bit identifier; the rest is read
+// as any log-file frame is.
 //
 //   (1436509053.850870) can0 102#0011223344556677
 [[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
                                                 frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t body = 29;
+  constexpr std::ptrdiff_t body = 11;  // from the ")"
   double time_stamp_value;
-  if (end - at <= body || at[0] != '(' || std::memcmp(at + 18, ") can0 ", 7) != 0 ||
-      (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF || at[28] != '#' ||
-      !candump_time_stamp(at + 1, end, time_stamp_value)) {
+  if (at == end || at[0] != '(') return false;
+  const char* const close = swar_fields::time_stamp(at + 1, end, time_stamp_value);
+  if (close == nullptr || end - close <= body || std::memcmp(close, ") can0 ", 7) != 0 ||
+      (hex_value(close[7]) | hex_value(close[8]) | hex_value(close[9])) > 0xF || close[10] != '#') {
     return false;
   }
-  const std::uint32_t identifier = std::uint32_t{hex_value(at[25])} << 8 |
-                                   std::uint32_t{hex_value(at[26])} << 4 | hex_value(at[27]);
-  constexpr std::ptrdiff_t eight_bytes_end = body + 16;
-  if (end - at > eight_bytes_end && is_space(at[eight_bytes_end]) &&
-      leading_hex_digits(at + body) == 16) {
+  const std::uint32_t identifier = std::uint32_t{hex_value(close[7])} << 8 |
+                                   std::uint32_t{hex_value(close[8])} << 4 | hex_value(close[9]);
+  at = close + body;
+  if (end - at > 16 && is_space(at[16]) && leading_hex_digits(at) == 16) {
     // Eight bytes and white space, as candump writes most frames.
     std::uint32_t bytes[8];
-    hex_pairs(at + body, bytes);
-    match = {end_of_line(at + eight_bytes_end, end),
+    hex_pairs(at, bytes);
+    match = {end_of_line(at + 16, end),
              assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
   } else {
-    match = log_file_frame(at + body, end, time_stamp_value, identifier, record);
+    match = log_file_frame(at, end, time_stamp_value, identifier, record);
   }
   return true;
 }
