@@ -13,9 +13,9 @@ namespace pluckrow {
 namespace {
 
 using swar_fields::candump_time_stamp;
-using swar_fields::hex_bytes;
 using swar_fields::hex_pairs;
 using swar_fields::leading_hex_digits;
+using swar_fields::printed_bytes;
 
 const char* skip_blanks(const char* at, const char* end) {
   while (at != end && *at == ' ') ++at;  // candump's own
@@ -94,6 +94,12 @@ const char* extra_info(const char* at, const char* end) {
   return skip_blanks(at + 1, end);
 }
 
+// The identifier of three hex digits at `at`.
+std::uint32_t identifier_at(const char* at) {
+  return std::uint32_t{hex_value(at[0])} << 8 | std::uint32_t{hex_value(at[1])} << 4 |
+         hex_value(at[2]);
+}
+
 std::uint32_t hex_pair(const char* at) {
   return std::uint32_t{hex_value(at[0])} << 4 | hex_value(at[1]);
 }
@@ -106,15 +112,10 @@ std::uint32_t hex_pair(const char* at) {
 int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint32_t (&bytes)[8]) {
   // First as candump prints `length` bytes, then one at a time from there.
   int count = 0;
-  if (end - at >= 25) {
-    if (length >= 8 && at[0] == ' ' && at[1] == ' ' && hex_bytes(at + 2, bytes)) {
-      at += 25;
-      return 8;
-    }
-    if (length > 0 && length < 8 && swar_fields::printed_bytes(at, length, bytes)) {
-      count = length;
-      at += 3 * length + 1;
-    }
+  const int printed = length < 8 ? length : 8;
+  if (printed > 0 && end - at >= 25 && printed_bytes(at, printed, bytes)) {
+    count = printed;
+    at += 3 * printed + 1;
   }
   for (; count < 8; ++count) {
     at = skip_blanks(at, end);
@@ -179,6 +180,12 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
                                                         std::uint32_t identifier,
                                                         frame_record& record) {
   std::uint32_t bytes[8];
+  if (end - at > 16 && is_space(at[16]) && leading_hex_digits(at) == 16) {
+    // Eight bytes and white space, as candump writes most frames.
+    hex_pairs(at, bytes);
+    return {end_of_line(at + 16, end),
+            assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+  }
   std::size_t count;
   if (log_file_bytes(at, end, bytes, count)) {
     return {end_of_line(at, end),
@@ -220,11 +227,9 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
   std::uint32_t bytes[8];
-  if (!hex_bytes(at + 17, bytes)) return false;
-  const std::uint32_t identifier = std::uint32_t{hex_value(at[6])} << 8 |
-                                   std::uint32_t{hex_value(at[7])} << 4 | hex_value(at[8]);
+  if (!printed_bytes(at + 15, 8, bytes)) return false;
   match = {end_of_line(at + print_tail_bytes_end, end),
-           assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+           assign_frame(time_stamp_value, identifier_at(at + 6), 8, bytes, 8, record)};
   return true;
 }
 
@@ -239,42 +244,12 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
          read_print_tail(at + 22, end, time_stamp_value, record, match);
 }
 
-// The start of a line as `candump -l` writes it, at fixed places from the
-// time stamp's ")", up to the "#" of an 11-bit identifier; the rest is read
-// as any log-file frame is.
-//
-//   (1436509053.850870) can0 102#0011223344556677
-[[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
-                                                frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t body = 11;  // from the ")"
-  double time_stamp_value;
-  if (at == end || at[0] != '(') return false;
-  const char* const close = swar_fields::time_stamp(at + 1, end, time_stamp_value);
-  if (close == nullptr || end - close <= body || std::memcmp(close, ") can0 ", 7) != 0 ||
-      (hex_value(close[7]) | hex_value(close[8]) | hex_value(close[9])) > 0xF || close[10] != '#') {
-    return false;
-  }
-  const std::uint32_t identifier = std::uint32_t{hex_value(close[7])} << 8 |
-                                   std::uint32_t{hex_value(close[8])} << 4 | hex_value(close[9]);
-  at = close + body;
-  if (end - at > 16 && is_space(at[16]) && leading_hex_digits(at) == 16) {
-    // Eight bytes and white space, as candump writes most frames.
-    std::uint32_t bytes[8];
-    hex_pairs(at, bytes);
-    match = {end_of_line(at + 16, end),
-             assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
-  } else {
-    match = log_file_frame(at, end, time_stamp_value, identifier, record);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (match_ta_line(at, end, record, match) || match_l_line(at, end, record, match)) [[likely]] {
+  if (match_ta_line(at, end, record, match)) [[likely]] {
     return true;
   }
   at = skip_blanks(at, end);
@@ -283,6 +258,12 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   if (at != end && *at == '(') {
     at = time_stamp(at + 1, end, kind, stamp_value);
     if (at == nullptr) return false;
+  }
+  if (kind == stamp::seconds && end - at > 10 && std::memcmp(at, " can0 ", 6) == 0 &&
+      (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) <= 0xF && at[9] == '#') {
+    // As `candump -l` writes a classic frame: " can0 102#" and the data.
+    match = log_file_frame(at + 10, end, stamp_value, identifier_at(at + 6), record);
+    return true;
   }
   const bool spaced = at != end && is_blank(*at);
   at = skip_blanks(at, end);
@@ -308,8 +289,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   int digits = 0;
   while (digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
   if (digits != 3 && digits != 8) return false;
-  const std::uint32_t identifier = std::uint32_t{hex_value(at[0])} << 8 |
-                                   std::uint32_t{hex_value(at[1])} << 4 | hex_value(at[2]);
+  const std::uint32_t identifier = identifier_at(at);
   at += digits;
   if (digits == 8) {
     // A 29-bit identifier: matching stops at its fourth digit.

@@ -44,9 +44,8 @@ inline std::uint32_t eight_digits_value(std::uint64_t word) {
   return static_cast<std::uint32_t>(((word & mask) * mul1 + ((word >> 16) & mask) * mul2) >> 32);
 }
 
-// Decodes "HH HH HH HH HH HH HH HH" (23 characters, hex digits of either
-// case, single spaces) into `bytes`, returning false on any other text;
-// and the other shapes of bytes candump prints, below.
+// The bytes candump prints: in the print layout, and as the log file's
+// runs of hex digits.
 #ifdef __SSE2__
 // SSE2, part of every x86-64: sixteen characters at a time.
 namespace sse2 {
@@ -88,49 +87,19 @@ inline std::uint32_t byte_at(std::uint64_t word, int offset) {
 
 }  // namespace sse2
 
-// Two overlapping vectors: characters 0-15 and 7-22.
-[[gnu::always_inline]] inline bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
-  using namespace sse2;
-  const __m128i first = load(at);
-  const __m128i second = load(at + 7);
-  // Where each holds spaces (bits 2, 5, 8...; from character 7 on, bits 1,
-  // 4, 7...); hex digits are everywhere else.
-  constexpr int first_spaces = 0x4924;
-  constexpr int second_spaces = 0x2492;
-  if ((hex_digit_mask(first) | first_spaces) != 0xFFFF ||
-      (hex_digit_mask(second) | second_spaces) != 0xFFFF ||
-      (space_mask(first) & first_spaces) != first_spaces ||
-      (space_mask(second) & second_spaces) != second_spaces) {
-    return false;
-  }
-  const __m128i first_pairs = digit_pairs(first);
-  const std::uint64_t low = low_half(first_pairs);
-  const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
-  const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
-  // Characters 0, 3, 6; 9, 12 (8 on); 15, 18, 21 (the second's 8 on).
-  bytes[0] = byte_at(low, 0);
-  bytes[1] = byte_at(low, 3);
-  bytes[2] = byte_at(low, 6);
-  bytes[3] = byte_at(middle, 1);
-  bytes[4] = byte_at(middle, 4);
-  bytes[5] = byte_at(high, 0);
-  bytes[6] = byte_at(high, 3);
-  bytes[7] = byte_at(high, 6);
-  return true;
-}
-
-// The print layout's first `count` (1 to 7) bytes after the "]", as
-// candump prints them: "  HH HH ... HH", and no hex digit right after the
-// last. Reads 25 characters, from two overlapping vectors: 0-15 and 9-24.
+// The print layout's first `count` (1 to 8) bytes after the "]", as
+// candump prints them: "  HH HH ... HH", and below eight no hex digit
+// right after the last (formatted input would read it as another byte).
+// Reads 25 characters, from two overlapping vectors: 0-15 and 9-24.
 [[gnu::always_inline]] inline bool printed_bytes(const char* at, int count,
                                                  std::uint32_t (&bytes)[8]) {
   using namespace sse2;
   // Byte i's digits are characters 2 + 3i and 3 + 3i; spaces are 0, 1 and
   // those between the bytes.
   static constexpr auto patterns = [] {
-    std::array<std::array<std::uint32_t, 2>, 8> masks{};
+    std::array<std::array<std::uint32_t, 2>, 9> masks{};
     masks[1] = {std::uint32_t{3} << 2, 3};
-    for (std::size_t k = 2; k < 8; ++k) {
+    for (std::size_t k = 2; k < 9; ++k) {
       masks[k][0] = masks[k - 1][0] | std::uint32_t{3} << (3 * k - 1);
       masks[k][1] = masks[k - 1][1] | std::uint32_t{1} << (3 * k - 2);
     }
@@ -141,6 +110,7 @@ inline std::uint32_t byte_at(std::uint64_t word, int offset) {
   const auto hex = static_cast<std::uint32_t>(hex_digit_mask(first) | hex_digit_mask(second) << 9);
   const auto spaces = static_cast<std::uint32_t>(space_mask(first) | space_mask(second) << 9);
   const auto [hex_pattern, space_pattern] = patterns[static_cast<std::size_t>(count)];
+  // After eight bytes the bit looked at is beyond the 25 read, always 0.
   if ((hex & hex_pattern) != hex_pattern || (spaces & space_pattern) != space_pattern ||
       (hex >> (3 * count + 1) & 1) != 0) {
     return false;
@@ -177,44 +147,8 @@ inline std::uint32_t byte_at(std::uint64_t word, int offset) {
   for (int i = 0; i < 8; ++i) bytes[i] = byte_at(packed, i);
 }
 #else
-// Without vectors the grammar reads short frames' bytes one at a time.
+// Without vectors the grammar reads printed bytes one at a time.
 inline bool printed_bytes(const char*, int, std::uint32_t (&)[8]) { return false; }
-
-// Three overlapping words, at offsets 0, 8 and 15 of the text.
-[[gnu::always_inline]] inline bool hex_bytes(const char* at, std::uint32_t (&bytes)[8]) {
-  const std::uint64_t words[3] = {load_eight(at), load_eight(at + 8), load_eight(at + 15)};
-  // Per word: where its hex digits (high bit of each byte) and its spaces
-  // (whole bytes) must be.
-  constexpr std::uint64_t hex_positions[3] = {0x8080008080008080, 0x8000808000808000,
-                                              0x8080008080008080};
-  constexpr std::uint64_t space_positions[3] = {0x0000FF0000FF0000, 0x00FF0000FF0000FF,
-                                                0x0000FF0000FF0000};
-  std::uint64_t wrong = 0;
-  std::uint64_t nibbles[3];
-  for (int i = 0; i < 3; ++i) {
-    const std::uint64_t word = words[i];
-    wrong |= (hex_digit_bytes(word) & hex_positions[i]) ^ hex_positions[i];
-    wrong |= (word ^ ones * ' ') & space_positions[i];
-    nibbles[i] = hex_nibbles(word);
-  }
-  if (wrong != 0) return false;
-  // Each data byte is one byte of one word's digit pairs, at the text's
-  // offsets 0, 3, 6 (word 0), 9, 12 (word 1) and 15, 18, 21 (word 2).
-  const std::uint64_t pairs[3] = {hex_pairs(nibbles[0]), hex_pairs(nibbles[1]),
-                                  hex_pairs(nibbles[2])};
-  const auto byte_at = [](std::uint64_t word, int offset) {
-    return static_cast<std::uint32_t>(word >> (8 * offset) & 0xFF);
-  };
-  bytes[0] = byte_at(pairs[0], 0);
-  bytes[1] = byte_at(pairs[0], 3);
-  bytes[2] = byte_at(pairs[0], 6);
-  bytes[3] = byte_at(pairs[1], 1);
-  bytes[4] = byte_at(pairs[1], 4);
-  bytes[5] = byte_at(pairs[2], 0);
-  bytes[6] = byte_at(pairs[2], 3);
-  bytes[7] = byte_at(pairs[2], 6);
-  return true;
-}
 
 [[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
   const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,
