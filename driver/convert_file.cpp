@@ -4,9 +4,9 @@
 #include <string>
 
 #include "conversion/convert.h"
+#include "driver/csv_output.h"
 #include "driver/messages.h"
 #include "driver/opened_file.h"
-#include "driver/unfinished_csv.h"
 
 namespace pluckrow {
 namespace {
@@ -28,21 +28,21 @@ void convert_file(const char* log_path, frame_record& record) {
     return;
   }
   const std::string csv_path = std::string(log_path) + ".csv";
-  std::FILE* const output = log.is_named_by(csv_path) ? nullptr : create_csv(csv_path.c_str());
-  if (output == nullptr) {
+  csv_output csv;
+  if (log.is_named_by(csv_path) || !csv.open(csv_path)) {
     std::fclose(input);
     report(messages::cannot_create, csv_path.c_str());
     return;
   }
-  const convert_status status = convert_log(input, output, record);
-  csv_finished();
+  const convert_status status = convert_log(input, csv.stream(), record);
   std::fclose(input);
-  const bool closed = std::fclose(output) == 0;
-  if (status == convert_status::read_failed) {
-    report(messages::cannot_read, log_path);
-  } else if (status == convert_status::write_failed || !closed) {
+  if (status == convert_status::write_failed) {
+    csv.discard();
+  } else if (!csv.commit()) {
     report(messages::cannot_write, csv_path.c_str());
   }
+  if (status == convert_status::read_failed) report(messages::cannot_read, log_path);
+  if (status == convert_status::write_failed) report(messages::cannot_write, csv_path.c_str());
 }
 
 }  // namespace pluckrow

@@ -4,8 +4,8 @@
 
 #include "conversion/log_line.h"
 #include "driver/convert_file.h"
+#include "driver/interruption.h"
 #include "driver/messages.h"
-#include "driver/unfinished_csv.h"
 
 #ifdef __MINGW32__
 // MinGW's start-up would otherwise expand wildcards in the arguments.
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     std::fputs(pluckrow::messages::usage, stderr);
     return pluckrow::messages::exit_usage;
   }
-  pluckrow::remove_unfinished_csv_on_interruption();
+  pluckrow::take_over_interruptions();
   // One record for the whole run: fields a line does not assign keep the
   // values of earlier lines, across files too.
   pluckrow::frame_record record{};

@@ -1,6 +1,7 @@
 // The built program end to end, in a fresh scratch folder per test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -11,7 +12,9 @@
 #include "program_runner.h"
 #include "reference.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -20,6 +23,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 #endif
 
 namespace pluckrow {
@@ -39,6 +43,16 @@ const std::string log_b = " (1.0)  can0  102   [8]  00 7F FF 00 00 00 00 00\n";
 const std::string rows_b = written_in_text_mode("-8,250.129772\n");
 
 using driver_test = test::program_test;
+
+// The folder's file names, sorted.
+std::vector<std::string> listing(const std::string& folder = ".") {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 TEST_F(driver_test, no_path_prints_usage_and_creates_nothing) {
   expect_run({}, "usage: pluckrow file1 file2 file3 ...\n", 1);
@@ -107,6 +121,22 @@ TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
 }
 
 #ifdef _WIN32
+TEST_F(driver_test, a_csv_held_open_by_another_program_is_left_as_it_was) {
+  write_file("locked.log", log_a);
+  write_file("b.log", log_b);
+  write_file("locked.log.csv", "earlier\n");
+  // As a spreadsheet holds the file it shows: shared for reading only.
+  const HANDLE held = CreateFileA("locked.log.csv", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  expect_run({"locked.log", "b.log"}, "SKIP: cannot write locked.log.csv\n");
+  CloseHandle(held);
+  EXPECT_EQ(read_file("locked.log.csv"), "earlier\n");
+  EXPECT_EQ(read_file("b.log.csv"), rows_b);
+  EXPECT_EQ(listing(),
+            (std::vector<std::string>{"b.log", "b.log.csv", "locked.log", "locked.log.csv"}));
+}
+
 TEST_F(driver_test, text_mode_gives_crlf_rows_and_reads_crlf_and_ctrl_z) {
   const std::string frame_line_crlf = " (1.5)  can0  102   [8]  00 12 34 56 78 9A BC DE\r\n";
   std::string crlf_log = log_a;
@@ -139,12 +169,18 @@ std::string deep_path(std::size_t length) {
 
 TEST_F(driver_test, long_paths_convert_until_the_csv_name_passes_the_path_limit) {
   const std::string long_path = deep_path(4000);
+  // Its CSV's name fits the limit, a temporary's beside it does not: the CSV
+  // is written in place.
+  const std::string no_room_beside = deep_path(4085);
   const std::string longest_log = deep_path(4093);  // its CSV name needs 4097 + NUL bytes
   write_file(long_path, log_a);
+  write_file(no_room_beside, log_a);
   write_file(longest_log, log_b);
   ASSERT_EQ(read_file(longest_log), log_b);
-  expect_run({long_path, longest_log}, "SKIP: cannot create " + longest_log + ".csv\n");
+  expect_run({long_path, no_room_beside, longest_log},
+             "SKIP: cannot create " + longest_log + ".csv\n");
   EXPECT_EQ(read_file(long_path + ".csv"), rows_a);
+  EXPECT_EQ(read_file(no_room_beside + ".csv"), rows_a);
 }
 
 TEST_F(driver_test, unreachable_logs_cannot_be_opened) {
@@ -171,50 +207,103 @@ TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
   EXPECT_EQ(read_file("b.log.csv"), rows_b);
 }
 
-TEST_F(driver_test, an_interrupted_run_removes_only_the_unfinished_csv) {
-  // Rows of 17 bytes, a prime: the blocks of a stream's own buffer (4 KiB,
-  // or what the file system asks for) would cut them mid-row.
-  const std::string row = "-128,-250.137405\n";
+// Converts a.log, then the FIFO big.log, with standard error in
+// ../stderr.txt. Once the program has read part of big.log and waits for
+// more, with its CSV open, sends it `signal_number` and waits for its end;
+// with no signal, calls `meanwhile` and ends the log. Returns the wait status.
+int run_stopped_on_a_fifo(
+    int signal_number, const std::function<void()>& meanwhile = [] {}) {
   std::string frames = " (1.0)  can0  101   [1]  80\n";
-  std::string rows;
-  for (int i = 0; i < 12'000; ++i) {
-    frames += " (1.0)  can0  102   [3]  00 80 00\n";
-    rows += row;
-  }
-  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
-    SCOPED_TRACE(strsignal(signal_number));
-    for (const char* name : {"a.log.csv", "big.log", "big.log.csv"}) fs::remove(name);
-    write_file("a.log", log_a);
-    // A log on a pipe, left open: the program waits for its end, part way.
-    ASSERT_EQ(mkfifo("big.log", 0600), 0);
-    const char* arguments[] = {PLUCKROW_EXE, "a.log", "big.log", nullptr};
-    pid_t program;
-    ASSERT_EQ(posix_spawn(&program, PLUCKROW_EXE, nullptr, nullptr,
-                          const_cast<char* const*>(arguments), environ),
-              0);
-    const int log = open("big.log", O_WRONLY);
-    ASSERT_GE(log, 0);
-    ASSERT_EQ(write(log, frames.data(), frames.size()), static_cast<ssize_t>(frames.size()));
-    for (int wait = 0; wait < 6000 && (!fs::exists("big.log.csv") || fs::is_empty("big.log.csv"));
-         ++wait) {
-      usleep(10'000);
-    }
+  for (int i = 0; i < 12'000; ++i) frames += " (1.0)  can0  102   [3]  00 80 00\n";
+  write_file("a.log", log_a);
+  EXPECT_EQ(mkfifo("big.log", 0600), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, "../stderr.txt", O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  const char* arguments[] = {PLUCKROW_EXE, "a.log", "big.log", nullptr};
+  pid_t program = 0;
+  EXPECT_EQ(posix_spawn(&program, PLUCKROW_EXE, &actions, nullptr,
+                        const_cast<char* const*>(arguments), environ),
+            0);
+  posix_spawn_file_actions_destroy(&actions);
+  const int log = open("big.log", O_WRONLY);  // returns once the program opens it
+  // More than a pipe holds: the write returns only after the program has
+  // read from the log, so its CSV is open, and it then waits for the rest.
+  EXPECT_EQ(write(log, frames.data(), frames.size()), static_cast<ssize_t>(frames.size()));
+  int status = 0;
+  if (signal_number != 0) {
     kill(program, signal_number);
-    int status = 0;
     waitpid(program, &status, 0);
     close(log);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
-    EXPECT_EQ(read_file("a.log.csv"), rows_a);
-    EXPECT_TRUE(fs::is_fifo("big.log"));
-    if (signal_number == SIGKILL) {
-      const std::string cut = read_file("big.log.csv");
-      EXPECT_FALSE(cut.empty());
-      EXPECT_TRUE(cut == rows.substr(0, cut.size() - cut.size() % row.size()))
-          << "not a prefix of whole rows: " << cut.size() << " bytes";
-    } else {
-      EXPECT_FALSE(fs::exists("big.log.csv"));
+  } else {
+    meanwhile();
+    close(log);
+    waitpid(program, &status, 0);
+  }
+  return status;
+}
+
+TEST_F(driver_test, an_interrupted_run_leaves_the_earlier_csv_and_nothing_else) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    for (const bool earlier : {false, true}) {
+      SCOPED_TRACE(std::string(strsignal(signal_number)) + (earlier ? ", earlier CSV" : ""));
+      for (const std::string& name : listing()) fs::remove(name);
+      std::vector<std::string> expected = {"a.log", "a.log.csv", "big.log"};
+      if (earlier) {
+        write_file("big.log.csv", "earlier\n");
+        fs::permissions("big.log.csv", fs::perms(0640));
+        expected.push_back("big.log.csv");
+      }
+      const int status = run_stopped_on_a_fifo(signal_number);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
+      EXPECT_EQ(read_file("a.log.csv"), rows_a);
+      if (earlier) {
+        EXPECT_EQ(read_file("big.log.csv"), "earlier\n");
+        EXPECT_EQ(fs::status("big.log.csv").permissions(), fs::perms(0640));
+      }
+      std::vector<std::string> left = listing();
+      // A killed process cannot clean up: at most its temporary stays.
+      if (signal_number == SIGKILL && left.size() == expected.size() + 1) {
+        const auto temporary = std::find_if(left.begin(), left.end(), [](const std::string& name) {
+          return name.starts_with("big.log.csv.pluckrow-") && name.ends_with(".tmp");
+        });
+        if (temporary != left.end()) left.erase(temporary);
+      }
+      EXPECT_EQ(left, expected);
     }
   }
+}
+
+TEST_F(driver_test, a_csv_that_cannot_be_put_in_place_leaves_what_was_there) {
+  const int status = run_stopped_on_a_fifo(0, [] { fs::create_directory("big.log.csv"); });
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(read_file("../stderr.txt"), "SKIP: cannot write big.log.csv\n");
+  EXPECT_TRUE(fs::is_directory("big.log.csv") && fs::is_empty("big.log.csv"));
+  EXPECT_EQ(listing(), (std::vector<std::string>{"a.log", "a.log.csv", "big.log", "big.log.csv"}));
+}
+
+TEST_F(driver_test, a_csv_keeps_its_permission_bits_and_its_links) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  fs::create_directory("sub");
+  for (const char* name : {"new.log", "old.log", "linked.log", "dangling.log"}) {
+    write_file(name, log_a);
+  }
+  write_file("old.log.csv", "earlier\n");
+  fs::permissions("old.log.csv", fs::perms(0751));
+  write_file("sub/linked.csv", "earlier\n");
+  fs::create_symlink("sub/linked.csv", "linked.log.csv");
+  fs::create_symlink("sub/dangling.csv", "dangling.log.csv");
+  expect_run({"new.log", "old.log", "linked.log", "dangling.log"}, "");
+  EXPECT_EQ(fs::status("new.log.csv").permissions(), fs::perms(0666 & ~mask));
+  EXPECT_EQ(fs::status("old.log.csv").permissions(), fs::perms(0751));
+  for (const char* name : {"linked", "dangling"}) {
+    EXPECT_TRUE(fs::is_symlink(std::string(name) + ".log.csv")) << name;
+    EXPECT_EQ(read_file("sub/" + std::string(name) + ".csv"), rows_a) << name;
+  }
+  EXPECT_EQ(listing("sub"), (std::vector<std::string>{"dangling.csv", "linked.csv"}));
+  EXPECT_EQ(listing().size(), 9u);
 }
 #endif
 

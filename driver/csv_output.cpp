@@ -1,0 +1,192 @@
+#include "driver/csv_output.h"
+
+#include <cstdint>
+
+#include "driver/interruption.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace pluckrow {
+namespace {
+
+// What stands after the CSV's name in its temporary's; the X are made unique.
+constexpr char temporary_suffix[] = ".pluckrow-XXXXXX.tmp";
+constexpr std::size_t unique_part = 6;
+constexpr std::size_t after_unique_part = 4;  // ".tmp"
+
+#ifdef _WIN32
+
+// Opens `path` for writing, shared for deletion, so that an interruption
+// can remove the file while it is open.
+std::FILE* open_for_rows(const char* path, DWORD disposition) {
+  const HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (descriptor == -1) {
+    CloseHandle(file);
+    return nullptr;
+  }
+  std::FILE* const stream = _fdopen(descriptor, "wb");
+  if (stream == nullptr) _close(descriptor);
+  return stream;
+}
+
+// Fills the X of `name` and creates it, never over an existing file.
+std::FILE* create_exclusively(std::string& name) {
+  const std::size_t unique_start = name.size() - after_unique_part - unique_part;
+  std::uint64_t seed = GetTickCount64() ^ (std::uint64_t{GetCurrentProcessId()} << 32);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    for (std::size_t i = 0; i < unique_part; ++i) {
+      name[unique_start + i] = "0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> (6 * i + 16)) % 36];
+    }
+    if (std::FILE* const file = open_for_rows(name.c_str(), CREATE_NEW)) return file;
+    if (GetLastError() != ERROR_FILE_EXISTS) return nullptr;
+  }
+  return nullptr;
+}
+
+bool remove_file(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+#else
+
+// The file `path` leads to through symbolic links, relative ones read from
+// the link's folder; `path` itself when it is no link.
+std::string followed_links(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[PATH_MAX];
+    const ssize_t size = readlink(path.c_str(), target, sizeof target);
+    if (size <= 0 || static_cast<std::size_t>(size) == sizeof target) break;
+    std::string next(target, static_cast<std::size_t>(size));
+    const std::size_t separator = path.rfind('/');
+    if (next[0] != '/' && separator != std::string::npos) next.insert(0, path, 0, separator + 1);
+    path = std::move(next);
+  }
+  return path;
+}
+
+// New files get what the user's umask leaves of rw-rw-rw-, as fopen gives.
+mode_t new_file_mode() {
+  static const mode_t mode = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+bool remove_file(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+#endif
+
+}  // namespace
+
+bool csv_output::open(const std::string& csv_path) {
+#ifdef _WIN32
+  target_ = csv_path;
+  const DWORD attributes = GetFileAttributesA(target_.c_str());
+  // Neither a read-only CSV nor a folder of that name is replaced: neither
+  // could be overwritten.
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return false;
+  }
+  return open_temporary() || open_in_place();
+#else
+  target_ = followed_links(csv_path);
+  struct stat existing {};
+  if (stat(target_.c_str(), &existing) != 0) return open_temporary() || open_in_place();
+  if (!S_ISREG(existing.st_mode)) return open_in_place();
+  // A CSV its owner made read-only is not replaced, as it would not be
+  // overwritten.
+  if (access(target_.c_str(), W_OK) != 0 || !open_temporary()) return open_in_place();
+  const int descriptor = fileno(stream_);
+  // Where the owner cannot be kept (another user's CSV that this user may
+  // write), the new CSV is this user's, with the same bits.
+  [[maybe_unused]] const int owner_kept = fchown(descriptor, existing.st_uid, existing.st_gid);
+  fchmod(descriptor, existing.st_mode & 07777);
+  return true;
+#endif
+}
+
+bool csv_output::open_temporary() {
+  std::string name = target_ + temporary_suffix;
+  const interruptions_held held;
+#ifdef _WIN32
+  stream_ = create_exclusively(name);
+#else
+  const int descriptor = mkostemps(name.data(), after_unique_part, O_CLOEXEC);
+  if (descriptor < 0) return false;
+  fchmod(descriptor, new_file_mode());
+  stream_ = fdopen(descriptor, "w");
+  if (stream_ == nullptr) {
+    close(descriptor);
+    unlink(name.c_str());
+  }
+#endif
+  if (stream_ == nullptr) return false;
+  std::setvbuf(stream_, nullptr, _IONBF, 0);
+  temporary_ = std::move(name);
+  remove_on_interruption(temporary_.c_str());
+  return true;
+}
+
+bool csv_output::open_in_place() {
+  const interruptions_held held;
+#ifdef _WIN32
+  stream_ = open_for_rows(target_.c_str(), CREATE_ALWAYS);
+#else
+  struct stat existing {};
+  const bool regular = stat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode);
+  stream_ = std::fopen(target_.c_str(), "we");
+#endif
+  if (stream_ == nullptr) return false;
+  std::setvbuf(stream_, nullptr, _IONBF, 0);
+#ifndef _WIN32
+  // A device or FIFO the name leads to is never removed.
+  if (!regular) return true;
+#endif
+  remove_on_interruption(target_.c_str());
+  return true;
+}
+
+bool csv_output::commit() {
+  if (stream_ == nullptr) return false;
+  const bool closed = std::fclose(stream_) == 0;
+  stream_ = nullptr;
+  const interruptions_held held;
+  remove_on_interruption(nullptr);
+  if (temporary_.empty()) return closed;
+#ifdef _WIN32
+  const bool replaced =
+      closed && MoveFileExA(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  const bool replaced = closed && std::rename(temporary_.c_str(), target_.c_str()) == 0;
+#endif
+  if (!replaced) remove_file(temporary_);
+  temporary_.clear();
+  return replaced;
+}
+
+void csv_output::discard() {
+  if (stream_ == nullptr) return;
+  std::fclose(stream_);
+  stream_ = nullptr;
+  const interruptions_held held;
+  remove_on_interruption(nullptr);
+  if (!temporary_.empty()) remove_file(temporary_);
+  temporary_.clear();
+}
+
+}  // namespace pluckrow

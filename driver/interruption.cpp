@@ -1,0 +1,101 @@
+#include "driver/interruption.h"
+
+#include <atomic>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace pluckrow {
+namespace {
+
+// Read by a signal handler (on Windows, by a handler thread): lock-free.
+std::atomic<const char*> registered{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free);
+
+}  // namespace
+
+void remove_on_interruption(const char* path) { registered.store(path); }
+
+#ifdef _WIN32
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+std::atomic<bool> held{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Runs on a thread of its own while the conversion goes on.
+BOOL WINAPI on_console_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+    return FALSE;
+  }
+  interrupted.store(true);
+  while (held.load()) Sleep(1);
+  // Opened shared for deletion, the file goes when the process closes it.
+  if (const char* const path = registered.exchange(nullptr)) DeleteFileA(path);
+  return FALSE;  // the default handler ends the process
+}
+
+}  // namespace
+
+void take_over_interruptions() { SetConsoleCtrlHandler(on_console_event, TRUE); }
+
+interruptions_held::interruptions_held() {
+  held.store(true);
+  if (interrupted.load()) {
+    // The handler is ending the process: start nothing more.
+    held.store(false);
+    Sleep(INFINITE);
+  }
+}
+
+interruptions_held::~interruptions_held() { held.store(false); }
+
+#else
+
+namespace {
+
+constexpr int stopping_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t stopping_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal_number : stopping_signals) sigaddset(&set, signal_number);
+  return set;
+}
+
+void remove_and_end(int signal_number) {
+  if (const char* const path = registered.exchange(nullptr)) unlink(path);
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);  // in a handler, delivered as it returns
+}
+
+}  // namespace
+
+void take_over_interruptions() {
+  struct sigaction action {};
+  action.sa_handler = remove_and_end;
+  action.sa_mask = stopping_set();
+  for (const int signal_number : stopping_signals) {
+    struct sigaction previous {};
+    // nohup and background jobs ignore some of them: they stay ignored.
+    if (sigaction(signal_number, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
+      sigaction(signal_number, &action, nullptr);
+    }
+  }
+}
+
+// A signal that arrives meanwhile is delivered when the mask is restored.
+interruptions_held::interruptions_held() {
+  const sigset_t set = stopping_set();
+  sigprocmask(SIG_BLOCK, &set, &previous_);
+}
+
+interruptions_held::~interruptions_held() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+
+#endif
+
+}  // namespace pluckrow

@@ -1,0 +1,36 @@
+// An interrupted run leaves nothing unfinished behind: the one file
+// registered here (the CSV being written) is removed when the user stops the
+// run, and the process then ends as the signal would have ended it, as git
+// does with its lock files. Logs and finished CSVs are never touched.
+#pragma once
+
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
+namespace pluckrow {
+
+// Takes over SIGINT, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break and
+// closing the console), except those the caller's shell set to be ignored.
+void take_over_interruptions();
+
+// While one of these lives, an interruption waits: a file is made and
+// registered, or put in place and forgotten, as one step.
+class interruptions_held {
+ public:
+  interruptions_held();
+  ~interruptions_held();
+  interruptions_held(const interruptions_held&) = delete;
+  interruptions_held& operator=(const interruptions_held&) = delete;
+
+#ifndef _WIN32
+ private:
+  sigset_t previous_;
+#endif
+};
+
+// Registers the file an interruption removes, or none (nullptr). `path`
+// must stay valid while it is registered.
+void remove_on_interruption(const char* path);
+
+}  // namespace pluckrow
