@@ -1,5 +1,6 @@
 #include "conversion/convert.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -117,22 +118,53 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   return static_cast<std::size_t>(at - out);
 }
 
-convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& record) {
+void lines_seen::add_interface(std::string_view name) {
+  if (interfaces_ > max_interfaces) return;
+  const std::string_view listed(names_, names_size_);
+  for (std::size_t at = 0; at < listed.size();) {
+    const std::size_t comma = std::min(listed.find(',', at), listed.size());
+    if (listed.substr(at, comma - at) == name) return;
+    at = comma + 2;
+  }
+  const std::string_view added = interfaces_ == max_interfaces ? std::string_view("...") : name;
+  if (interfaces_ > 0) names_[names_size_++] = ',', names_[names_size_++] = ' ';
+  std::memcpy(names_ + names_size_, added.data(), added.size());
+  names_size_ += added.size();
+  ++interfaces_;
+}
+
+bool lines_seen::is_blank_line(std::string_view text) {
+  return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos;
+}
+
+log_conversion convert_log(std::FILE* input, std::FILE* output, frame_record& record) {
   line_reader reader(input);
   row_writer rows(output);
+  log_conversion result{convert_status::converted, false, {}};
   std::int8_t held_value = initial_held_value;
   for (std::string_view text; reader.next_text(text);) {
     const line_match line = match_log_line(text, record);
     reader.consume(line.end);
     if (record.identifier == held_identifier && line.assigned > data0_index) {
       held_value = held_value_of(record);
+      result.lines.can0_frame();
     } else if (record.identifier == sample_identifier && line.assigned > data2_index) {
-      if (!rows.append(held_value, sample_of(record))) return convert_status::write_failed;
+      result.wrote_rows = true;
+      if (!rows.append(held_value, sample_of(record))) {
+        result.status = convert_status::write_failed;
+        return result;
+      }
+    } else {
+      result.lines.no_action(line, text);
     }
   }
   const bool flushed = rows.flush();
-  if (reader.failed()) return convert_status::read_failed;
-  return flushed ? convert_status::converted : convert_status::write_failed;
+  if (reader.failed()) {
+    result.status = convert_status::read_failed;
+  } else if (!flushed) {
+    result.status = convert_status::write_failed;
+  }
+  return result;
 }
 
 }  // namespace pluckrow

@@ -49,16 +49,59 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out);
 
 enum class convert_status { converted, read_failed, write_failed };
 
+// What a log's lines were, as far as an empty CSV needs explaining: whether
+// any line was a can0 frame, which other interfaces' frames it held, and
+// whether it held text in no candump layout. Fixed size: no allocation.
+class lines_seen {
+ public:
+  // A line that wrote no row and set no held value.
+  void no_action(const line_match& line, std::string_view text) {
+    if (line.assigned > identifier_index) {
+      can0_frames_ = true;
+    } else if (!line.other_interface.empty()) {
+      add_interface(line.other_interface);
+    } else if (!unreadable_) {
+      unreadable_ = !is_blank_line(text.substr(0, static_cast<std::size_t>(line.end - text.data())));
+    }
+  }
+  void can0_frame() { can0_frames_ = true; }
+
+  bool can0_frames() const { return can0_frames_; }
+  // Up to `max_interfaces` names in the order first seen, ", " between
+  // them, and ", ..." when there were more.
+  std::string_view other_interfaces() const { return {names_, names_size_}; }
+  bool unreadable_lines() const { return unreadable_; }
+
+  static constexpr int max_interfaces = 3;
+
+ private:
+  void add_interface(std::string_view name);
+  static bool is_blank_line(std::string_view text);
+
+  bool can0_frames_ = false;
+  bool unreadable_ = false;
+  int interfaces_ = 0;
+  char names_[max_interfaces * 17 + 5];  // names of at most 15, ", " and ", ..."
+  std::size_t names_size_ = 0;
+};
+
+struct log_conversion {
+  convert_status status;
+  bool wrote_rows;
+  lines_seen lines;
+};
+
 // Converts the log read from `input` into rows written to `output`, matching
 // each line into the run's `record`. A line sets the held value only when
 // its own match assigned identifier 0x101 and the first data byte, and
 // writes a row only when it assigned identifier 0x102 and the second and
 // third data bytes; every other line changes nothing. Stops at the end of
 // the input, at a read error, or at the first failed write; rows written
-// before a failure stay. Rows reach `output` in blocks of whole rows: an
+// before a failure stay. Notes what the lines that act on nothing were.
+// Rows reach `output` in blocks of whole rows: an
 // unbuffered stream writes each block in one call, so that a CSV cut short
 // by a killed process still ends with a whole row. Opens and closes neither
 // stream.
-convert_status convert_log(std::FILE* input, std::FILE* output, frame_record& record);
+log_conversion convert_log(std::FILE* input, std::FILE* output, frame_record& record);
 
 }  // namespace pluckrow

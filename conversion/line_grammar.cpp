@@ -197,6 +197,30 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   return {end_of_line(at, end), identifier_index + 1};
 }
 
+// The interface name at `at` of a frame line of another interface, "can1"
+// in "can1  102   [8]  ..." or "can1 102#...": a letter, then up to 14
+// letters, digits, "_", "-" or "."; then an identifier and "#" or "[", or
+// -x's block. Empty for any other text.
+std::string_view other_interface(const char* at, const char* end) {
+  const char* const name = at;
+  const auto in_name = [](char c) {
+    return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+           c == '-' || c == '.';
+  };
+  if (at == end || is_digit(*at) || !in_name(*at)) return {};
+  while (at != end && at - name < 16 && in_name(*at)) ++at;
+  const auto length = static_cast<std::size_t>(at - name);
+  if (length > 15 || at == end || !is_blank(*at)) return {};
+  at = skip_blanks(at, end);
+  if (extra_info(at, end) != nullptr) return {name, length};
+  const char* const identifier = at;
+  while (at != end && is_hex(*at)) ++at;
+  if (at == identifier || at - identifier > 8) return {};
+  if (at != end && *at == '#') return {name, length};
+  at = skip_blanks(at, end);
+  return at != end && *at == '[' ? std::string_view(name, length) : std::string_view();
+}
+
 // Eight characters as `load_eight` reads them.
 constexpr std::uint64_t word_of(const char (&text)[9]) {
   std::uint64_t word = 0;
@@ -272,7 +296,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     // Another interface, or no frame at all: matching stops at "can0",
     // after the time stamp if there is one.
     if (kind != stamp::none) record.time_stamp = stamp_value;
-    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0};
+    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, other_interface(at, end)};
     return true;
   }
   // A time stamp in seconds is the pattern's; where the line prints none,

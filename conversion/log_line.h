@@ -71,6 +71,9 @@ inline constexpr double no_time_stamp = std::numeric_limits<double>::quiet_NaN()
 struct line_match {
   const char* end;
   int assigned;
+  // A frame line of another interface (can1, vcan0...): its name, noted
+  // where the match already leaves the frame path; empty for other lines.
+  std::string_view other_interface = {};
 };
 
 // Matches the line at the start of `text` and assigns the fields it

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "conversion/convert.h"
 #include "driver/csv_output.h"
@@ -12,6 +13,19 @@ namespace pluckrow {
 namespace {
 
 void report(const char* message, const char* name) { std::fprintf(stderr, message, name); }
+
+// A CSV left empty by a log of other interfaces, or of no candump line at
+// all, gets a note; one of can0 frames without a sample needs none.
+void explain_an_empty_csv(const log_conversion& result, const char* log_path) {
+  if (result.wrote_rows || result.lines.can0_frames()) return;
+  const std::string_view interfaces = result.lines.other_interfaces();
+  if (!interfaces.empty()) {
+    std::fprintf(stderr, messages::no_can0_frames_but, log_path,
+                 static_cast<int>(interfaces.size()), interfaces.data());
+  } else if (result.lines.unreadable_lines()) {
+    report(messages::no_candump_lines, log_path);
+  }
+}
 
 }  // namespace
 
@@ -34,7 +48,8 @@ void convert_file(const char* log_path, frame_record& record) {
     report(messages::cannot_create, csv_path.c_str());
     return;
   }
-  const convert_status status = convert_log(input, csv.stream(), record);
+  const log_conversion result = convert_log(input, csv.stream(), record);
+  const convert_status status = result.status;
   std::fclose(input);
   if (status == convert_status::write_failed) {
     csv.discard();
@@ -43,6 +58,7 @@ void convert_file(const char* log_path, frame_record& record) {
   }
   if (status == convert_status::read_failed) report(messages::cannot_read, log_path);
   if (status == convert_status::write_failed) report(messages::cannot_write, csv_path.c_str());
+  if (status == convert_status::converted) explain_an_empty_csv(result, log_path);
 }
 
 }  // namespace pluckrow

@@ -48,7 +48,7 @@ std::string convert(std::string_view log) {
   std::size_t size = 0;
   std::FILE* output = open_memstream(&rows, &size);
   frame_record record{};
-  if (pluckrow::convert_log(input, output, record) != pluckrow::convert_status::converted) {
+  if (pluckrow::convert_log(input, output, record).status != pluckrow::convert_status::converted) {
     std::abort();
   }
   std::fclose(input);

@@ -110,6 +110,28 @@ TEST_F(driver_test, a_csv_name_the_file_system_cannot_hold_is_reported_whole) {
   expect_run({too_long}, "SKIP: cannot create " + too_long + ".csv\n");
 }
 
+TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
+  const std::vector<std::pair<std::string, std::string>> logs = {
+      {"can1.log", "(1.0) can1 102#000083\n  can1  101   [1]  05\n"},
+      {"four.log", " (1.0)  vcan0  102   [3]  00 00 83\n(1.0) can1 1FFFFFFF#00\n"
+                   "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
+      {"text.log", "# comment\n\nanything\n"},
+      {"no_sample.log", "(1.0) can1 102#000083\n(1.0) can0 1FFFFFFF#00\n"},
+      {"empty.log", ""},
+      {"blank.log", "\n \r\n"},
+      {"mixed.log", "(1.0) can1 102#000083\n" + log_b}};
+  for (const auto& [name, log] : logs) write_file(name, log);
+  std::vector<std::string> names;
+  for (const auto& log : logs) names.push_back(log.first);
+  expect_run(names,
+             "NOTE: can1.log: no can0 frames (frames on can1)\n"
+             "NOTE: four.log: no can0 frames (frames on vcan0, can1, slcan0, ...)\n"
+             "NOTE: text.log: no can0 frames (no line in a candump layout)\n");
+  for (const auto& [name, log] : logs) {
+    EXPECT_EQ(read_file(name + ".csv"), name == "mixed.log" ? rows_b : "") << name;
+  }
+}
+
 TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
   fs::create_directory("d");
   write_file("a.log", log_a);
