@@ -61,7 +61,8 @@ class lines_seen {
     } else if (!line.other_interface.empty()) {
       add_interface(line.other_interface);
     } else if (!unreadable_) {
-      unreadable_ = !is_blank_line(text.substr(0, static_cast<std::size_t>(line.end - text.data())));
+      unreadable_ =
+          !is_blank_line(text.substr(0, static_cast<std::size_t>(line.end - text.data())));
     }
   }
   void can0_frame() { can0_frames_ = true; }

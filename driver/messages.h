@@ -16,7 +16,8 @@ inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";
 // Why a log gave no row, after its conversion: %s is the argument as given,
 // then the other interfaces seen.
 inline constexpr char no_can0_frames_but[] = "NOTE: %s: no can0 frames (frames on %.*s)\n";
-inline constexpr char no_candump_lines[] = "NOTE: %s: no can0 frames (no line in a candump layout)\n";
+inline constexpr char no_candump_lines[] =
+    "NOTE: %s: no can0 frames (no line in a candump layout)\n";
 
 // Skipped files do not change the exit status: batch callers rely on 0.
 inline constexpr int exit_done = 0;

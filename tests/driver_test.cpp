@@ -113,8 +113,9 @@ TEST_F(driver_test, a_csv_name_the_file_system_cannot_hold_is_reported_whole) {
 TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
   const std::vector<std::pair<std::string, std::string>> logs = {
       {"can1.log", "(1.0) can1 102#000083\n  can1  101   [1]  05\n"},
-      {"four.log", " (1.0)  vcan0  102   [3]  00 00 83\n(1.0) can1 1FFFFFFF#00\n"
-                   "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
+      {"four.log",
+       " (1.0)  vcan0  102   [3]  00 00 83\n(1.0) can1 1FFFFFFF#00\n"
+       "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
       {"text.log", "# comment\n\nanything\n"},
       {"no_sample.log", "(1.0) can1 102#000083\n(1.0) can0 1FFFFFFF#00\n"},
       {"empty.log", ""},
