@@ -82,7 +82,8 @@ void convert_in_memory(benchmark::State& state) {
     std::FILE* input = fmemopen(log.data(), log.size(), "r");
     std::FILE* output = fmemopen(rows.data(), rows.size(), "w");
     pluckrow::frame_record record{};
-    benchmark::DoNotOptimize(pluckrow::convert_log(input, output, record).status);
+    pluckrow::file_source text(input);
+    benchmark::DoNotOptimize(pluckrow::convert_log(text, output, record).status);
     std::fclose(input);
     std::fclose(output);
   }

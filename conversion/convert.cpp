@@ -137,8 +137,8 @@ bool lines_seen::is_blank_line(std::string_view text) {
   return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos;
 }
 
-log_conversion convert_log(std::FILE* input, std::FILE* output, frame_record& record) {
-  line_reader reader(input);
+log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record) {
+  line_reader reader(log);
   row_writer rows(output);
   log_conversion result{convert_status::converted, false, {}};
   std::int8_t held_value = initial_held_value;

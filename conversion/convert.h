@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "conversion/byte_source.h"
 #include "conversion/log_line.h"
 
 namespace pluckrow {
@@ -92,17 +93,16 @@ struct log_conversion {
   lines_seen lines;
 };
 
-// Converts the log read from `input` into rows written to `output`, matching
-// each line into the run's `record`. A line sets the held value only when
-// its own match assigned identifier 0x101 and the first data byte, and
-// writes a row only when it assigned identifier 0x102 and the second and
-// third data bytes; every other line changes nothing. Stops at the end of
-// the input, at a read error, or at the first failed write; rows written
-// before a failure stay. Notes what the lines that act on nothing were.
-// Rows reach `output` in blocks of whole rows: an
-// unbuffered stream writes each block in one call, so that a CSV cut short
-// by a killed process still ends with a whole row. Opens and closes neither
-// stream.
-log_conversion convert_log(std::FILE* input, std::FILE* output, frame_record& record);
+// Converts the text of a log (log_text.h) into rows written to `output`,
+// matching each line into the run's `record`. A line sets the held value
+// only when its own match assigned identifier 0x101 and the first data
+// byte, and writes a row only when it assigned identifier 0x102 and the
+// second and third data bytes; every other line changes nothing. Stops at
+// the end of the text, at a read error or damaged data, or at the first
+// failed write; rows written before a failure stay. Notes what the lines
+// that act on nothing were. Rows reach `output` in blocks of whole rows: an
+// unbuffered stream writes each block in one call. Opens and closes
+// neither end.
+log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record);
 
 }  // namespace pluckrow

@@ -1,20 +1,6 @@
 #include "conversion/line_reader.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace pluckrow {
-
-line_reader::line_reader(std::FILE* input) : input_(input) {
-#ifdef _WIN32
-  // The C runtime's text mode does not always stop at a Ctrl-Z once it has
-  // buffered past it, so the reader takes the bytes and does text mode's
-  // work itself (see `from_text_mode`).
-  _setmode(_fileno(input_), _O_BINARY);
-#endif
-}
 
 #ifdef _WIN32
 std::size_t line_reader::from_text_mode(char* data, std::size_t size) {
@@ -32,35 +18,10 @@ std::size_t line_reader::from_text_mode(char* data, std::size_t size) {
 }
 #endif
 
-std::size_t line_reader::without_byte_order_mark(char* into, std::size_t size) {
-  const auto starts_with = [&](std::string_view mark) {
-    return size >= mark.size() && std::memcmp(into, mark.data(), mark.size()) == 0;
-  };
-  if (starts_with("\xEF\xBB\xBF")) {
-    std::memmove(into, into + 3, size - 3);
-    return size - 3;
-  }
-  const bool little_endian = starts_with("\xFF\xFE");
-  if (!little_endian && !starts_with("\xFE\xFF")) return size;
-  // The bytes read so far are UTF-16 too: the decoder takes them over.
-  utf16_ = std::make_unique<utf16_text>(input_, !little_endian, into + 2, size - 2, at_end_);
-  return read_text(into);
-}
-
 std::size_t line_reader::read_text(char* into) {
-  std::size_t got;
-  if (utf16_ != nullptr) {
-    got = utf16_->read(into, read_bytes);
-    at_end_ = got == 0;
-  } else {
-    got = std::fread(into, 1, read_bytes, input_);
-    at_end_ = got < read_bytes;
-    if (!started_) {
-      started_ = true;
-      got = without_byte_order_mark(into, got);
-    }
-  }
-  failed_ = at_end_ && std::ferror(input_) != 0;
+  const std::size_t got = input_.read(into, read_bytes);
+  at_end_ = got < read_bytes;
+  failed_ = at_end_ && input_.failed();
   return got;
 }
 

@@ -1,28 +1,24 @@
-// Splits a text stream into the lines the matcher sees, reading large blocks.
+// Splits a log's text into the lines the matcher sees, reading large blocks.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
+#include "conversion/byte_source.h"
 #include "conversion/log_line.h"
-#include "conversion/utf16_text.h"
 
 namespace pluckrow {
 
-// Yields each log line of a stream as its first `max_line_bytes` bytes, the
+// Yields each log line of a source as its first `max_line_bytes` bytes, the
 // newline included when it falls within them; the rest of an over-long log
 // line is skipped, so it never turns into further lines. A last line without
-// a newline is yielded as it is. A byte-order mark at the start is not text:
-// after a UTF-8 one the bytes are read as they are, after a UTF-16 one (LE or
-// BE) the text is read as UTF-8. Memory is one fixed block, held in the
+// a newline is yielded as it is. Memory is one fixed block, held in the
 // reader itself so that a small log costs no allocation.
 class line_reader {
  public:
-  explicit line_reader(std::FILE* input);
+  explicit line_reader(byte_source& input) : input_(input) {}
   line_reader(const line_reader&) = delete;
   line_reader& operator=(const line_reader&) = delete;
 
@@ -62,9 +58,6 @@ class line_reader {
   // Reads up to `read_bytes` of text into `into`, noting the end of the
   // input; returns how many.
   std::size_t read_text(char* into);
-  // The first `size` bytes of the input, read into `into`, without their
-  // byte-order mark; returns how many are text.
-  std::size_t without_byte_order_mark(char* into, std::size_t size);
   // Drops the rest of the over-long line just yielded. Returns false when
   // the input ended or failed first.
   bool skip_rest_of_line();
@@ -76,19 +69,17 @@ class line_reader {
   std::size_t from_text_mode(char* data, std::size_t size);
 #endif
 
-  // Each refill asks for a whole number of the stream's own buffers, so that
+  // Each refill asks for a whole number of a stream's own buffers, so that
   // the C library reads straight into the block in one call, and keeps room
   // for the unread start of a line (less than `max_line_bytes`, a carried CR
   // included) before it.
   static constexpr std::size_t read_bytes = std::size_t{128} * 1024;
 
-  std::FILE* input_;
-  std::unique_ptr<utf16_text> utf16_;  // set when the input is UTF-16
+  byte_source& input_;
   char block_[max_line_bytes + read_bytes];
   const char* begin_ = block_;
   const char* end_ = block_;
   bool skipping_ = false;
-  bool started_ = false;
   bool at_end_ = false;
   bool failed_ = false;
 #ifdef _WIN32

@@ -1,42 +1,45 @@
 // Logs saved as UTF-16 (Windows PowerShell 5.1's `>` and `Out-File` save
-// them so): their text read as UTF-8, so that their lines match as the same
-// lines of a plain log do.
+// them so): their text as UTF-8, so that their lines match as the same lines
+// of a plain log do.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <memory>
+
+#include "conversion/byte_source.h"
 
 namespace pluckrow {
 
-class utf16_text {
+class utf16_text final : public byte_source {
  public:
-  // `first_bytes` (`size` bytes) were read from `input` already, after the
-  // byte-order mark, and `input` has `ended` if they were its last;
+  // The text of `units`, read from just after its byte-order mark;
   // `big_endian` as that mark says.
-  utf16_text(std::FILE* input, bool big_endian, const char* first_bytes, std::size_t size,
-             bool ended);
-
-  // Writes the text's next characters in UTF-8 to `out`, which has room for
-  // `room` bytes (at least 4), and returns how many bytes it wrote; 0 once
-  // the input has ended or failed. A code unit without its partner, or a
-  // last odd byte, becomes U+FFFD.
-  std::size_t read(char* out, std::size_t room);
+  utf16_text(std::unique_ptr<byte_source> units, bool big_endian);
 
  private:
-  // Keeps the undecoded bytes and appends what the stream gives; returns
+  // Writes the next characters in UTF-8. A code unit without its partner,
+  // or a last odd byte, becomes U+FFFD.
+  std::size_t produce(char* out, std::size_t room) override;
+  // Decodes the next character into `out` (room for 4); returns its length,
+  // 0 at the end of the input.
+  std::size_t next_character(char* out);
+  // Keeps the undecoded bytes and appends what the source gives; returns
   // false when it gave nothing.
   bool refill();
   unsigned unit_at(std::size_t at) const;
 
   static constexpr std::size_t raw_bytes = std::size_t{128} * 1024;
 
-  std::FILE* input_;
+  std::unique_ptr<byte_source> units_;
   bool big_endian_;
   std::unique_ptr<unsigned char[]> raw_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool at_end_ = false;
+  // A character's UTF-8 bytes that did not fit the last room given.
+  char pending_[4];
+  std::size_t pending_begin_ = 0;
+  std::size_t pending_end_ = 0;
 };
 
 }  // namespace pluckrow

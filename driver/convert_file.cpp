@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "conversion/convert.h"
+#include "conversion/log_text.h"
 #include "driver/csv_output.h"
 #include "driver/messages.h"
 #include "driver/opened_file.h"
@@ -41,6 +42,12 @@ void convert_file(const char* log_path, frame_record& record) {
     report(messages::cannot_open, log_path);
     return;
   }
+  const log_text text = open_log_text(input);
+  if (text.text == nullptr) {
+    std::fclose(input);
+    std::fprintf(stderr, messages::unread_format, log_path, text.unread_format);
+    return;
+  }
   const std::string csv_path = std::string(log_path) + ".csv";
   csv_output csv;
   if (log.is_named_by(csv_path) || !csv.open(csv_path)) {
@@ -48,7 +55,7 @@ void convert_file(const char* log_path, frame_record& record) {
     report(messages::cannot_create, csv_path.c_str());
     return;
   }
-  const log_conversion result = convert_log(input, csv.stream(), record);
+  const log_conversion result = convert_log(*text.text, csv.stream(), record);
   const convert_status status = result.status;
   std::fclose(input);
   if (status == convert_status::write_failed) {

@@ -2,7 +2,8 @@
 // exact matcher for a line the grammar declines) must agree with the exact
 // matcher field for field, the grammar must assign nothing where it
 // declines, and a whole conversion must give the reference conversion's
-// rows. Besides the input itself, a line of one of candump's shapes drawn
+// rows (a compressed log must convert, whatever its damage). Besides the
+// input itself, a line of one of candump's shapes drawn
 // from its first bytes is checked; the stored corpus holds logs of every
 // shape candump writes.
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "conversion/exact_matcher.h"
 #include "conversion/line_grammar.h"
 #include "conversion/log_line.h"
+#include "conversion/log_text.h"
 #include "line_shapes.h"
 #include "reference.h"
 
@@ -42,20 +44,33 @@ void check_line(std::string_view line) {
   }
 }
 
-std::string convert(std::string_view log) {
+// The rows of `log` converted from memory; sets `whole` when it was read
+// to its end without failure.
+std::string convert(std::string_view log, bool& whole) {
   std::FILE* input = fmemopen(const_cast<char*>(log.data()), log.size(), "r");
   char* rows = nullptr;
   std::size_t size = 0;
   std::FILE* output = open_memstream(&rows, &size);
   frame_record record{};
-  if (pluckrow::convert_log(input, output, record).status != pluckrow::convert_status::converted) {
-    std::abort();
-  }
+  const pluckrow::log_text opened = pluckrow::open_log_text(input);
+  whole = opened.text != nullptr && pluckrow::convert_log(*opened.text, output, record).status ==
+                                        pluckrow::convert_status::converted;
   std::fclose(input);
   std::fclose(output);
   std::string text(rows, size);
   std::free(rows);
   return text;
+}
+
+// Whether `bytes` start as a gzip, zstd (or its skippable frame), xz or
+// bzip2 archive does.
+bool compressed(std::string_view bytes) {
+  return bytes.starts_with("\x1F\x8B") || bytes.starts_with("\x28\xB5\x2F\xFD") ||
+         (bytes.size() >= 4 && (bytes[0] & 0xF0) == 0x50 && bytes.substr(1, 3) == "\x2A\x4D\x18") ||
+         bytes.starts_with(
+             "\xFD"
+             "7zXZ") ||
+         bytes.starts_with("BZh");
 }
 
 // A line of one of candump's shapes, drawn from the input's first bytes: a
@@ -81,16 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t newline = bytes.find('\n');
   const std::size_t length = newline == bytes.npos ? bytes.size() : newline + 1;
   check_line(bytes.substr(0, std::min(length, pluckrow::max_line_bytes)));
-  // A log that starts with a UTF-16 byte-order mark is decoded first: it
-  // must convert, and the conversion test checks its rows. One with a UTF-8
-  // mark is the text after it.
-  if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-    convert(bytes);
+  // A compressed log must convert, whatever its damage, and a UTF-16 one
+  // too: the conversion test checks their rows. A plain log must give the
+  // reference's rows; one with a UTF-8 mark, those of the text after it.
+  bool whole = false;
+  if (compressed(bytes) || bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+    convert(bytes, whole);
   } else if (!bytes.empty()) {
     frame_record record{};
     const std::string_view text = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
     const std::string expected = pluckrow::reference::rows(text, record);
-    if (convert(bytes) != expected) {
+    if (convert(bytes, whole) != expected || !whole) {
       std::fprintf(stderr, "conversion differs from the reference\n");
       std::abort();
     }

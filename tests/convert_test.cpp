@@ -10,6 +10,7 @@
 
 #include "conversion/convert.h"
 #include "conversion/line_reader.h"
+#include "conversion/log_text.h"
 #include "log_files.h"
 #include "reference.h"
 
@@ -47,7 +48,8 @@ TEST(convert_test, the_reader_yields_each_line_within_1013_bytes) {
     const std::string log = "x\n" + line + std::string(2000, 'z') + "\n" + line;
     test::write_file("in.log", log);
     std::FILE* input = std::fopen("in.log", "rt");
-    line_reader reader(input);
+    file_source source(input);
+    line_reader reader(source);
     const std::string cut = line.substr(0, max_line_bytes);
     EXPECT_EQ(lines_read(reader),
               (std::vector<std::string>{"x\n", cut, std::string(max_line_bytes, 'z'), cut}));
@@ -107,7 +109,8 @@ TEST(convert_test, logs_with_a_byte_order_mark_read_as_the_plain_log) {
     std::FILE* input = std::fopen("in.log", "rt");
     std::string text;
     {
-      line_reader reader(input);
+      const log_text opened = open_log_text(input);
+      line_reader reader(*opened.text);
       for (const std::string& line : lines_read(reader)) text += line;
     }
     std::fclose(input);

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "compressed.h"
 #include "log_files.h"
 #include "program_runner.h"
 #include "reference.h"
@@ -131,6 +133,68 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
   for (const auto& [name, log] : logs) {
     EXPECT_EQ(read_file(name + ".csv"), name == "mixed.log" ? rows_b : "") << name;
   }
+}
+
+TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
+  std::mt19937 random(19);
+  std::string plain;
+  char line[80];
+  for (int i = 0; i < 6000; ++i) {
+    std::snprintf(line, sizeof line, " (1436509053.%06d)  can0  10%u   [8]  %02X %02X %02X\n", i,
+                  1 + static_cast<unsigned>(random() % 2), static_cast<unsigned>(random() & 0xFF),
+                  static_cast<unsigned>(random() & 0xFF), static_cast<unsigned>(random() & 0xFF));
+    plain += line;
+  }
+  frame_record record{};
+  const std::string rows = written_in_text_mode(reference::rows(plain, record));
+  // A member boundary within a line, and a zstd skippable frame between.
+  const std::size_t split = plain.size() / 3 + 7;
+  const std::string skippable(
+      "\x50\x2A\x4D\x18\x03\x00\x00\x00"
+      "abc",
+      11);
+  for (const std::string& format : test::read_formats) {
+    SCOPED_TRACE(format);
+    const std::string whole = test::compressed(format, plain);
+    ASSERT_GT(whole.size(), 100u);
+    const std::string first = test::compressed(format, plain.substr(0, split));
+    const std::string second = test::compressed(format, plain.substr(split));
+    write_file("whole.log", whole);
+    write_file("members.log", first + (format == "zstd" ? skippable : "") + second);
+    // Damage where each format checks it: gzip's CRC-32, zstd's checksum,
+    // xz's stream footer, a byte of bzip2's block.
+    std::string damaged = whole;
+    const std::size_t check_at = format == "gzip"   ? whole.size() - 8
+                                 : format == "zstd" ? whole.size() - 1
+                                 : format == "xz"   ? whole.size() - 12
+                                                    : whole.size() / 2;
+    damaged[check_at] = static_cast<char>(damaged[check_at] ^ 0x10);
+    write_file("damaged.log", damaged);
+    const std::size_t magic = format == "gzip" ? 2 : format == "xz" ? 6 : 4;
+    write_file("magic.log", whole.substr(0, magic));
+    const std::vector<std::size_t> cuts = {whole.size() / 3, whole.size() / 2, whole.size() - 1};
+    std::vector<std::string> names = {"whole.log", "members.log", "damaged.log", "magic.log"};
+    std::string errors = "SKIP: cannot read damaged.log\nSKIP: cannot read magic.log\n";
+    for (const std::size_t cut : cuts) {
+      names.push_back("cut" + std::to_string(cut));
+      write_file(names.back(), whole.substr(0, cut));
+      errors += "SKIP: cannot read " + names.back() + "\n";
+    }
+    expect_run(names, errors);
+    EXPECT_EQ(read_file("whole.log.csv"), rows);
+    EXPECT_EQ(read_file("members.log.csv"), rows);
+    // Damage and cuts keep the rows of the text before them, and no other.
+    for (std::size_t i = 2; i < names.size(); ++i) {
+      const std::string csv = read_file(names[i] + ".csv");
+      EXPECT_EQ(csv, rows.substr(0, csv.size())) << names[i];
+      EXPECT_EQ(csv.size(), rows.rfind('\n', csv.size()) + 1) << names[i] << " ends in a cut row";
+    }
+  }
+#ifdef _WIN32
+  write_file("x.zst", test::compressed("gzip", "").replace(0, 4, "\x28\xB5\x2F\xFD"));
+  expect_run({"x.zst"}, "SKIP: cannot read x.zst: zstd logs are not read by this build\n");
+  EXPECT_FALSE(fs::exists("x.zst.csv"));
+#endif
 }
 
 TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {

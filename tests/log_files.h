@@ -7,6 +7,7 @@
 #include <string>
 
 #include "conversion/convert.h"
+#include "conversion/log_text.h"
 
 namespace pluckrow::test {
 
@@ -52,7 +53,7 @@ inline conversion convert_text(const std::string& log, frame_record& record) {
   write_file("in.log", log);
   std::FILE* input = std::fopen("in.log", "rt");
   std::FILE* output = std::fopen("in.log.csv", "wt");
-  const convert_status status = convert_log(input, output, record).status;
+  const convert_status status = convert_log(*open_log_text(input).text, output, record).status;
   std::fclose(input);
   std::fclose(output);
   return {status, read_in_text_mode(read_file("in.log.csv"))};

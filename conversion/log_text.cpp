@@ -1,0 +1,88 @@
+#include "conversion/log_text.h"
+
+#include <string_view>
+#include <utility>
+
+#include "conversion/compressed_text.h"
+#include "conversion/utf16_text.h"
+
+namespace pluckrow {
+namespace {
+
+using decoder = std::unique_ptr<byte_source> (*)(std::unique_ptr<byte_source>);
+
+bool is_gzip(std::string_view b) { return b.starts_with("\x1F\x8B"); }
+// A zstd frame, or a skippable frame (magic 0x184D2A50 to 0x184D2A5F).
+bool is_zstd(std::string_view b) {
+  return b.starts_with("\x28\xB5\x2F\xFD") ||
+         (b.size() >= 4 && (b[0] & 0xF0) == 0x50 && b.substr(1, 3) == "\x2A\x4D\x18");
+}
+bool is_xz(std::string_view b) {
+  return b.starts_with(
+      std::string_view("\xFD"
+                       "7zXZ\0",
+                       6));
+}
+bool is_bzip2(std::string_view b) {
+  return b.size() >= 4 && b.starts_with("BZh") && b[3] >= '1' && b[3] <= '9';
+}
+
+// Each format with its decoder, none where this build lacks its library.
+constexpr struct {
+  const char* name;
+  bool (*starts)(std::string_view first_bytes);
+  decoder text;
+} compressions[] = {
+#if PLUCKROW_READS_GZIP
+    {"gzip", is_gzip, gzip_text},
+#else
+    {"gzip", is_gzip, nullptr},
+#endif
+#if PLUCKROW_READS_ZSTD
+    {"zstd", is_zstd, zstd_text},
+#else
+    {"zstd", is_zstd, nullptr},
+#endif
+#if PLUCKROW_READS_XZ
+    {"xz", is_xz, xz_text},
+#else
+    {"xz", is_xz, nullptr},
+#endif
+#if PLUCKROW_READS_BZIP2
+    {"bzip2", is_bzip2, bzip2_text},
+#else
+    {"bzip2", is_bzip2, nullptr},
+#endif
+};
+
+// Drops the first `count` bytes of `source`, already peeked at.
+void skip(byte_source& source, std::size_t count) {
+  char mark[3];
+  source.read(mark, count);
+}
+
+}  // namespace
+
+log_text open_log_text(std::FILE* log) {
+  std::unique_ptr<byte_source> bytes = std::make_unique<file_source>(log);
+  const std::string_view first_bytes = bytes->peek(6);
+  for (const auto& format : compressions) {
+    if (!format.starts(first_bytes)) continue;
+    if (format.text == nullptr) return {nullptr, format.name};
+    bytes = format.text(std::move(bytes));
+    break;
+  }
+  // A byte-order mark is not text: after a UTF-8 one the bytes are read as
+  // they are, after a UTF-16 one (LE or BE) the text is read as UTF-8.
+  const std::string_view mark = bytes->peek(3);
+  if (mark.starts_with("\xEF\xBB\xBF")) {
+    skip(*bytes, 3);
+  } else if (mark.starts_with("\xFF\xFE") || mark.starts_with("\xFE\xFF")) {
+    const bool big_endian = mark[0] == '\xFE';
+    skip(*bytes, 2);
+    bytes = std::make_unique<utf16_text>(std::move(bytes), big_endian);
+  }
+  return {std::move(bytes), nullptr};
+}
+
+}  // namespace pluckrow

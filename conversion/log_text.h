@@ -1,0 +1,24 @@
+// The text of an opened log, however it is stored: plain, after a UTF-8
+// byte-order mark, in UTF-16, or compressed with gzip, zstd, xz or bzip2.
+// The format is told once, here, by the log's first bytes, never by its
+// name; everything after reads the text alone.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+
+#include "conversion/byte_source.h"
+
+namespace pluckrow {
+
+struct log_text {
+  // The text, or nullptr when the log is compressed in a format this build
+  // does not read.
+  std::unique_ptr<byte_source> text;
+  // That format's name ("zstd"), or nullptr.
+  const char* unread_format;
+};
+
+log_text open_log_text(std::FILE* log);
+
+}  // namespace pluckrow
