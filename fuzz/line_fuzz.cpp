@@ -74,13 +74,15 @@ bool compressed(std::string_view bytes) {
 }
 
 // A line of one of candump's shapes, drawn from the input's first bytes: a
-// seed, a shape, and where to cut the varied line, which may end up mutated.
+// seed, a shape, and where to cut the varied line, which may end up mutated
+// or crossed with another shape.
 std::string shape_line(const std::uint8_t* data) {
   std::uint32_t seed;
   std::memcpy(&seed, data, sizeof seed);
   pluckrow::test::line_generator generator(seed);
   const auto& shape = pluckrow::test::shapes[data[4] % std::size(pluckrow::test::shapes)];
-  std::string line = generator.varied(shape.make(generator));
+  std::string line = data[5] % 4 == 1 ? pluckrow::test::crossed(generator)
+                                      : generator.varied(shape.make(generator));
   if (data[5] % 4 == 0) line = generator.mutated(line);
   const std::size_t newline = line.find('\n');
   const std::size_t length = newline == line.npos ? line.size() : newline + 1;

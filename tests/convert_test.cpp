@@ -57,6 +57,29 @@ TEST(convert_test, the_reader_yields_each_line_within_1013_bytes) {
   }
 }
 
+TEST(convert_test, a_long_line_at_every_offset_near_the_block_edge_reads_as_the_reference) {
+  // The reader reads blocks of 128 KiB and refills when fewer than a
+  // line's limit of bytes are left: a long line is slid over both edges.
+  constexpr std::size_t block = std::size_t{128} * 1024;
+  const std::string frame = " (1.0)  can0  102   [3]  00 12 34";
+  for (std::size_t length = max_line_bytes - 1; length <= max_line_bytes + 2; ++length) {
+    // The frame ends the line; past the limit the line is cut in it.
+    const std::string line = std::string(length - frame.size(), ' ') + frame;
+    for (const std::size_t edge : {block - length, block - max_line_bytes, block}) {
+      for (std::size_t start = edge - 4; start <= edge + 4; ++start) {
+        std::string log = " (1.0)  can0  101   [1]  85\n";
+        while (start - log.size() > 1000) log += std::string(999, '#') + "\n";
+        log += std::string(start - log.size() - 1, '#') + "\n";
+        for (const std::string& end : {std::string("\n") + frame + "\n", std::string()}) {
+          SCOPED_TRACE("line of " + std::to_string(length) + " bytes at " + std::to_string(start) +
+                       (end.empty() ? ", last" : ""));
+          expect_reference_rows(log + line + end);
+        }
+      }
+    }
+  }
+}
+
 // `text` (UTF-8) as Windows tools save it: a byte-order mark, and for
 // UTF-16 each code point in one or two units of two bytes.
 std::string saved_with_byte_order_mark(const std::string& text, int encoding) {
@@ -119,6 +142,52 @@ TEST(convert_test, logs_with_a_byte_order_mark_read_as_the_plain_log) {
     const std::string rows = test::convert_text(plain, record).rows;
     EXPECT_GT(rows.size(), 1000u);
     EXPECT_EQ(test::convert_text(saved_with_byte_order_mark(plain, encoding), record).rows, rows);
+  }
+}
+
+TEST(convert_test, malformed_utf16_reads_as_replacement_characters) {
+  const std::string replacement = "\xEF\xBF\xBD";
+  const std::string frame = " (1.0)  can0  101   [1]  85\n";
+  std::string frame_le;
+  for (const char c : frame) frame_le += std::string{c, '\0'};
+  const std::pair<std::string, std::string> logs[] = {
+      {"\xFF\xFE", ""},
+      {"\xFE\xFF", ""},
+      {std::string("\xFF\xFE"
+                   "A\0\x00\xD8"
+                   "B\0",
+                   8),
+       "A" + replacement + "B"},
+      {std::string("\xFF\xFE\x00\xDC"
+                   "A\0",
+                   6),
+       replacement + "A"},
+      {std::string("\xFF\xFE"
+                   "A\0\x00\xD8",
+                   6),
+       "A" + replacement},
+      {std::string("\xFE\xFF\x00"
+                   "A\xD8\x00\xD8\x00",
+                   8),
+       "A" + replacement + replacement},
+      {std::string("\xFF\xFE"
+                   "A\0"
+                   "B",
+                   5),
+       "A" + replacement},
+      {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6) + frame_le + "\n",
+       "\xF0\x9F\x98\x80" + frame + replacement},
+  };
+  for (const auto& [bytes, text] : logs) {
+    SCOPED_TRACE(reference::escaped(bytes));
+    test::write_file("in.log", bytes);
+    std::FILE* input = std::fopen("in.log", "rb");
+    const log_text opened = open_log_text(input);
+    line_reader reader(*opened.text);
+    std::string read;
+    for (const std::string& line : lines_read(reader)) read += line;
+    std::fclose(input);
+    EXPECT_EQ(read, text);
   }
 }
 

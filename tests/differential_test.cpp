@@ -95,6 +95,16 @@ TEST(differential_test, the_grammar_agrees_with_the_exact_matcher_on_mutated_lin
   EXPECT_LT(taken_lines, lines * 19 / 20);
 }
 
+TEST(differential_test, the_grammar_agrees_with_the_exact_matcher_on_lines_crossing_layouts) {
+  for (std::uint32_t seed = 1; seed <= 200'000; ++seed) {
+    line_generator generator(seed);
+    const std::string line = test::crossed(generator).substr(0, max_line_bytes);
+    bool taken = false;
+    ASSERT_EQ(disagreement(line, taken), "")
+        << "seed " << seed << ": \"" << reference::escaped(line) << '"';
+  }
+}
+
 TEST(differential_test, the_grammar_agrees_with_the_exact_matcher_on_every_cut) {
   for (std::uint32_t seed = 1; seed <= 200; ++seed) {
     line_generator generator(seed);

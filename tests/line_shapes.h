@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pluckrow::test {
 
@@ -246,5 +247,37 @@ inline const shape shapes[] = {
        return g.pick(2) == 0 ? std::string() : join({"# ", g.hex(g.pick(40))});
      }},
 };
+
+// A damaged line that crosses layouts, as no candump writes it but a
+// damaged or hand-edited log holds it: the start of one shape's line up to
+// a field's edge (a time stamp, an interface...) and the rest of another's
+// from one, its body cut or doubled, or a stray "#", "[", "_" or "R".
+inline std::string crossed(line_generator& g) {
+  const std::string first = shapes[g.pick(std::size(shapes))].make(g);
+  const std::string second = shapes[g.pick(std::size(shapes))].make(g);
+  const auto field_edge = [&](const std::string& line) {
+    std::vector<std::size_t> places = {0, line.size()};
+    for (std::size_t at = 0; at < line.size(); ++at) {
+      if (std::string_view(" #[()").find(line[at]) != std::string_view::npos) places.push_back(at);
+    }
+    return places[g.pick(places.size())];
+  };
+  const std::string body = second.substr(field_edge(second));
+  std::string line = join({first.substr(0, field_edge(first)), body});
+  switch (g.pick(5)) {
+    case 0:
+      line += body;
+      break;
+    case 1:
+      line.resize(g.pick(line.size() + 1));
+      break;
+    case 2:
+      line.insert(g.pick(line.size() + 1), 1, "#[_R"[g.pick(4)]);
+      break;
+    default:
+      break;
+  }
+  return g.varied(line);
+}
 
 }  // namespace pluckrow::test

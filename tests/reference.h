@@ -1,5 +1,6 @@
 // The reference conversion the tests compare against: the simplest code that
-// follows the rules, with std::sscanf and std::snprintf as the truth.
+// follows the rules, with std::sscanf and std::snprintf as the truth,
+// written apart from the program and sharing nothing with it but the record.
 #pragma once
 
 #include <string>
@@ -11,9 +12,9 @@ namespace pluckrow::reference {
 
 // std::sscanf with the literal pattern on the line as a C string; returns the
 // count it reports (EOF as 0). A line it stops on before "[" is read in
-// candump's other layouts by the exact reader, whose own oracle is that a
-// frame gives the same rows in every layout. On MinGW, whose scanf misrounds some decimal
-// numbers, the time stamp is the exactly rounded strtod value instead.
+// candump's other layouts by code of its own. On MinGW, whose scanf
+// misrounds some decimal numbers, the time stamp is the exactly rounded
+// strtod value instead.
 int match(std::string_view line, frame_record& record);
 
 // The rows of one log: each log line matched on its first 1013 bytes, a row
