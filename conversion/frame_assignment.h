@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "conversion/log_line.h"
+#include "conversion/frame_record.h"
 
 namespace pluckrow {
 

@@ -21,7 +21,7 @@
 
 #include <string_view>
 
-#include "conversion/log_line.h"
+#include "conversion/frame_record.h"
 
 namespace pluckrow {
 

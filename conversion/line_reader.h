@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "conversion/byte_source.h"
-#include "conversion/log_line.h"
+#include "conversion/frame_record.h"
 
 namespace pluckrow {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/log_line.h"
+#include "conversion/frame_record.h"
 
 namespace pluckrow::reference {
 
