@@ -1,84 +1,87 @@
 #!/usr/bin/env bash
-# Times the whole pluckrow process against `wc -l` on the same file, for a
-# log of every line shape candump writes and for each real log of the corpus
-# (repeated to about LINES lines, as recorded and with its interfaces renamed
-# can0), page cache warm, the two alternated, minimum of RUNS runs; checks
-# every CSV against the exact conversion. Then 10,000 small logs in one run.
-# With PLUCKROW_PREVIOUS set to another build, times it alongside.
+# Times the whole pluckrow process against `wc -l` on the same file with
+# hyperfine (-N: no shell in the timed interval, warm-up runs, page cache
+# warm), for a log of every line shape candump writes and for each real log
+# of the corpus with 100 lines or more (repeated to LINES lines, as recorded
+# and with its interfaces renamed can0). For each log it prints MB/s,
+# nanoseconds per line, the ratio to `wc -l` and the share of the -ta
+# shape's MB/s, and checks the CSV against the exact conversion. Then 10,000
+# small logs in one run. With PLUCKROW_PREVIOUS set to another build, times
+# it in the same run. Logs are made one at a time: the disk holds one.
 # Usage: bench/shapes.sh [LINES] [RUNS] [CORPUS]
 set -euo pipefail
-lines=${1:-1000000}
-runs=${2:-7}
+lines=${1:-4000000}
+runs=${2:-10}
 cd "$(dirname "$0")/.."
 corpus=${3:-../shared/corpus/real}
+command -v hyperfine >/dev/null || { echo "needs hyperfine (apt-get install hyperfine)"; exit 1; }
 cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
-bin=build/bench
+bin=$PWD/build/bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Minimum wall time in seconds of each command, in order, from one hyperfine
+# run of all of them.
+times() {
+  hyperfine -N --warmup 2 --runs "$runs" --export-json "$work/times.json" "$@" >/dev/null 2>&1
+  python3 -c 'import json, sys
+for r in json.load(open(sys.argv[1]))["results"]: print(r["min"])' "$work/times.json"
+}
+
+ta_speed=
+measure() {
+  local log=$1 name=$2
+  cat "$log" >/dev/null
+  local commands=("$bin/pluckrow $log" "wc -l $log")
+  [ -n "${PLUCKROW_PREVIOUS:-}" ] && commands+=("$PLUCKROW_PREVIOUS $log")
+  mapfile -t t < <(times "${commands[@]}")
+  "$bin/bench/pluckrow_exact_convert" "$log"
+  local check=exact
+  cmp -s "$log.csv" "$log.exact.csv" || check=DIFFERS
+  local bytes count
+  bytes=$(stat -c %s "$log")
+  count=$(wc -l <"$log")
+  local speed
+  speed=$(awk -v b="$bytes" -v t="${t[0]}" 'BEGIN { printf "%.0f", b / t / 1e6 }')
+  [ -n "$ta_speed" ] || ta_speed=$speed
+  awk -v n="$name" -v b="$bytes" -v l="$count" -v t="${t[0]}" -v w="${t[1]}" -v p="${t[2]:-}" \
+    -v s="$speed" -v ta="$ta_speed" -v c="$check" 'BEGIN {
+      printf "%-60s %6.0f %7.0f %6.1f %7.1f %6.2fx %5.0f%%", n, b / 1e6, s, t / l * 1e9, w * 1e3, t / w, 100 * s / ta
+      if (p != "") printf "  %6.2fx", p / w
+      printf "  %s\n", c
+    }'
+  rm -f "$log" "$log.csv" "$log.exact.csv"
+}
+
+printf '%-60s %6s %7s %6s %7s %7s %6s' log MB MB/s ns/line 'wc ms' ratio share
+[ -n "${PLUCKROW_PREVIOUS:-}" ] && printf '  %7s' previous
+printf '\n'
 for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
   "$bin/bench/pluckrow_make_log" "$lines" "$work/$shape.log" "$shape"
+  measure "$work/$shape.log" "$shape"
 done
 if [ -d "$corpus" ]; then
   for file in "$corpus"/*; do
     count=$(wc -l <"$file")
     [ "$count" -ge 100 ] || continue
     name=$(basename "$file")
-    for ((i = 0; i < (lines + count - 1) / count; ++i)); do cat "$file"; done >"$work/real-$name"
-    sed -E 's/([ )])(v?can[0-9]+|slcan[0-9]+)([ ])/\1can0\3/' "$work/real-$name" >"$work/can0-$name"
+    for ((i = 0; i < (lines + count - 1) / count; ++i)); do cat "$file"; done >"$work/real.log"
+    measure "$work/real.log" "real $name"
+    for ((i = 0; i < (lines + count - 1) / count; ++i)); do cat "$file"; done |
+      sed -E 's/([ )])(v?can[0-9]+|slcan[0-9]+)([ ])/\1can0\3/' >"$work/can0.log"
+    measure "$work/can0.log" "can0 $name"
   done
 fi
-
-# Wall time of one run of a command, in microseconds.
-micros() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000))
-}
-
-printf '%-58s %7s %8s %8s %7s %6s\n' log MB pluckrow MB/s 'wc -l' ratio
-for log in "$work"/*; do
-  [[ $log == *.csv ]] && continue
-  cat "$log" >/dev/null
-  best=999999999 best_wc=999999999 best_previous=999999999
-  for ((run = 0; run < runs; ++run)); do
-    t=$(micros "$bin/pluckrow" "$log") && ((t < best)) && best=$t
-    t=$(micros wc -l "$log") && ((t < best_wc)) && best_wc=$t
-    if [ -n "${PLUCKROW_PREVIOUS:-}" ]; then
-      t=$(micros "$PLUCKROW_PREVIOUS" "$log") && ((t < best_previous)) && best_previous=$t
-    fi
-  done
-  "$bin/pluckrow" "$log"
-  "$bin/bench/pluckrow_exact_convert" "$log"
-  check=exact
-  cmp -s "$log.csv" "$log.exact.csv" || check=DIFFERS
-  bytes=$(stat -c %s "$log")
-  awk -v n="$(basename "$log")" -v b="$bytes" -v t="$best" -v w="$best_wc" -v p="$best_previous" \
-    -v c="$check" 'BEGIN {
-      printf "%-58s %7.1f %6.1fms %8.0f %5.1fms %5.2fx %s", n, b / 1e6, t / 1e3, b / t, w / 1e3, t / w, c
-      if (p < 999999999) printf "  previous %.1fms %.2fx", p / 1e3, p / w
-      printf "\n"
-    }'
-  rm -f "$log.csv" "$log.exact.csv"
-done
 
 # 10,000 small logs in one run.
 mkdir "$work/small"
 "$bin/bench/pluckrow_make_log" 20 "$work/small/0.log" ta
 for ((i = 1; i < 10000; ++i)); do cp "$work/small/0.log" "$work/small/$i.log"; done
 cd "$work/small"
-best=999999999 best_previous=999999999
-for ((run = 0; run < runs; ++run)); do
-  t=$(micros "$OLDPWD/$bin/pluckrow" *.log) && ((t < best)) && best=$t
-  if [ -n "${PLUCKROW_PREVIOUS:-}" ]; then
-    t=$(micros "$PLUCKROW_PREVIOUS" *.log) && ((t < best_previous)) && best_previous=$t
-  fi
-done
-awk -v t="$best" -v p="$best_previous" 'BEGIN {
-  printf "10,000 logs of 20 lines in one run: %.1f ms", t / 1e3
-  if (p < 999999999) printf ", previous %.1f ms", p / 1e3
-  printf "\n"
-}'
+small=("$bin/pluckrow $(echo *.log)")
+[ -n "${PLUCKROW_PREVIOUS:-}" ] && small+=("$PLUCKROW_PREVIOUS $(echo *.log)")
+mapfile -t t < <(times "${small[@]}")
+printf '10,000 logs of 20 lines in one run: %.1f ms' "$(awk -v t="${t[0]}" 'BEGIN { print t * 1e3 }')"
+[ -n "${PLUCKROW_PREVIOUS:-}" ] && printf ', previous %.1f ms' "$(awk -v t="${t[1]}" 'BEGIN { print t * 1e3 }')"
+printf '\n'

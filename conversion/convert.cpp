@@ -39,14 +39,19 @@ class row_writer {
 
   bool flush() {
     const bool written = std::fwrite(block_, 1, used_, output_) == used_;
+    any_ = any_ || used_ > 0;
     used_ = 0;
     return written;
   }
+
+  // Whether a row was handed to the stream.
+  bool any() const { return any_; }
 
  private:
   std::FILE* output_;
   char block_[64 * 1024];
   std::size_t used_ = 0;
+  bool any_ = false;
 };
 
 // "00" to "99", two characters a value (fmt's digits2).
@@ -118,6 +123,22 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   return static_cast<std::size_t>(at - out);
 }
 
+void lines_seen::off_frame_slowly(const line_match& line, std::string_view text) {
+  const std::string_view name = other_interface_of(line);
+  if (name.empty()) {
+    if (!unreadable_) {
+      unreadable_ =
+          !is_blank_line(text.substr(0, static_cast<std::size_t>(line.end - text.data())));
+    }
+    return;
+  }
+  add_interface(name);
+  if (name.size() < 8 && line.end - name.data() >= 8) {
+    last_name_mask_ = ~std::uint64_t{0} >> (8 * (7 - name.size()));
+    last_name_ = load_eight(name.data()) & last_name_mask_;
+  }
+}
+
 void lines_seen::add_interface(std::string_view name) {
   if (interfaces_ > max_interfaces) return;
   const std::string_view listed(names_, names_size_);
@@ -142,23 +163,24 @@ log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& re
   row_writer rows(output);
   log_conversion result{convert_status::converted, false, {}};
   std::int8_t held_value = initial_held_value;
-  for (std::string_view text; reader.next_text(text);) {
+  std::size_t lines = 0;
+  for (std::string_view text; reader.next_text(text); ++lines) {
     const line_match line = match_log_line(text, record);
     reader.consume(line.end);
     if (record.identifier == held_identifier && line.assigned > data0_index) {
       held_value = held_value_of(record);
-      result.lines.can0_frame();
     } else if (record.identifier == sample_identifier && line.assigned > data2_index) {
-      result.wrote_rows = true;
       if (!rows.append(held_value, sample_of(record))) {
         result.status = convert_status::write_failed;
         return result;
       }
-    } else {
-      result.lines.no_action(line, text);
+    } else if (line.assigned <= identifier_index) [[unlikely]] {
+      result.lines.off_frame(line, text);
     }
   }
   const bool flushed = rows.flush();
+  result.wrote_rows = rows.any();
+  result.lines.read_all(lines);
   if (reader.failed()) {
     result.status = convert_status::read_failed;
   } else if (!flushed) {

@@ -64,9 +64,10 @@ inline constexpr double no_time_stamp = std::numeric_limits<double>::quiet_NaN()
 struct line_match {
   const char* end;
   int assigned;
-  // A frame line of another interface (can1, vcan0...): its name, noted
-  // where the match already leaves the frame path; empty for other lines.
-  std::string_view other_interface = {};
+  // A line that stops before "can0" (another interface's frame, or no frame
+  // at all): where an interface's name would stand, as the match left the
+  // frame path there, for `other_interface_of`; nullptr for other lines.
+  const char* other_interface = nullptr;
 };
 
 }  // namespace pluckrow

@@ -197,11 +197,9 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   return {end_of_line(at, end), identifier_index + 1};
 }
 
-// The interface name at `at` of a frame line of another interface, "can1"
-// in "can1  102   [8]  ..." or "can1 102#...": a letter, then up to 14
-// letters, digits, "_", "-" or "."; then an identifier and "#" or "[", or
-// -x's block. Empty for any other text.
-std::string_view other_interface(const char* at, const char* end) {
+}  // namespace
+
+std::string_view interface_named(const char* at, const char* end) {
   const char* const name = at;
   const auto in_name = [](char c) {
     return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
@@ -220,6 +218,8 @@ std::string_view other_interface(const char* at, const char* end) {
   at = skip_blanks(at, end);
   return at != end && *at == '[' ? std::string_view(name, length) : std::string_view();
 }
+
+namespace {
 
 // Eight characters as `load_eight` reads them.
 constexpr std::uint64_t word_of(const char (&text)[9]) {
@@ -296,7 +296,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     // Another interface, or no frame at all: matching stops at "can0",
     // after the time stamp if there is one.
     if (kind != stamp::none) record.time_stamp = stamp_value;
-    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, other_interface(at, end)};
+    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, at};
     return true;
   }
   // A time stamp in seconds is the pattern's; where the line prints none,

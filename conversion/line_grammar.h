@@ -30,4 +30,10 @@ namespace pluckrow {
 // true; otherwise assigns nothing and returns false.
 bool match_candump_line(std::string_view text, frame_record& record, line_match& match);
 
+// The interface named at `at` by a frame line of another interface, "can1"
+// in "can1  102   [8]  ..." or "can1 102#...": a letter, then up to 14
+// letters, digits, "_", "-" or "."; then an identifier and "#" or "[", or
+// -x's block, before `end`. Empty for any other text.
+std::string_view interface_named(const char* at, const char* end);
+
 }  // namespace pluckrow

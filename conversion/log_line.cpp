@@ -20,6 +20,11 @@ line_match match_log_line(std::string_view text, frame_record& record) {
                         record)};
 }
 
+std::string_view other_interface_of(const line_match& line) {
+  return line.other_interface == nullptr ? std::string_view()
+                                         : interface_named(line.other_interface, line.end);
+}
+
 int parse_log_line(std::string_view line, frame_record& record) {
   return match_log_line(line, record).assigned;
 }

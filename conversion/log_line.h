@@ -26,6 +26,11 @@ namespace pluckrow {
 // to the exact matcher (exact_matcher.h). Each line is matched once.
 line_match match_log_line(std::string_view text, frame_record& record);
 
+// The interface a line of another interface names (vcan0), or empty: for
+// a line whose match stopped before "can0", and only when its caller needs
+// the name, which it then reads once.
+std::string_view other_interface_of(const line_match& line);
+
 // `match_log_line` for one line: the text of at most `max_line_bytes`, the
 // newline included when the read reached it. Returns the number of fields
 // assigned.
