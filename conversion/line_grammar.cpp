@@ -180,11 +180,16 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
                                                         std::uint32_t identifier,
                                                         frame_record& record) {
   std::uint32_t bytes[8];
-  if (end - at > 16 && is_space(at[16]) && leading_hex_digits(at) == 16) {
-    // Eight bytes and white space, as candump writes most frames.
-    hex_pairs(at, bytes);
-    return {end_of_line(at + 16, end),
-            assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+  if (end - at > 16) {
+    // Up to eight bytes and white space, as candump writes most frames.
+    const int digits = leading_hex_digits(at);
+    if (digits % 2 == 0 && is_space(at[digits])) {
+      hex_pairs(at, bytes);
+      const int count = digits / 2;
+      return {end_of_line(at + digits, end),
+              assign_frame(time_stamp_value, identifier, count, bytes,
+                           static_cast<std::size_t>(count), record)};
+    }
   }
   std::size_t count;
   if (log_file_bytes(at, end, bytes, count)) {
@@ -228,32 +233,43 @@ constexpr std::uint64_t word_of(const char (&text)[9]) {
   return word;
 }
 
-// The rest of candump's print line of a classic frame, from the interface
-// on, at fixed places: the common case of every time stamp.
+// The rest of candump's print line of a classic frame of 1 to 8 bytes, from
+// the interface on, at fixed places: the common case of every time stamp.
 //
 //   can0  102   [8]  00 11 22 33 44 55 66 77
+//   can0  102   [3]  00 11 22
 //
-// `print_tail_shape` checks its fixed characters; `read_print_tail` decodes
-// it, with the time stamp the line's prefix gave, or returns false on bytes
-// that are not as candump prints them. What follows the eighth byte is
-// ignored, as by the rest of the grammar.
+// `print_tail_length` checks its fixed characters and returns the length in
+// brackets, or 0 for any other text; `read_print_tail` decodes it, with the
+// time stamp the line's prefix gave, or returns false on bytes that are not
+// as candump prints them. What follows the eighth byte is ignored, as by
+// the rest of the grammar; after fewer, the line must end, where formatted
+// input would look for another byte.
 constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 
-[[gnu::always_inline]] inline bool print_tail_shape(const char* at, const char* end) {
+[[gnu::always_inline]] inline int print_tail_length(const char* at, const char* end) {
   constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
-  return end - at > print_tail_bytes_end &&
-         (load_eight(at) & first_six) == (word_of("can0    ") & first_six) &&
-         load_eight(at + 9) == word_of("   [8]  ") &&
-         (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) <= 0xF;
+  constexpr std::uint64_t but_length = ~(std::uint64_t{0xFF} << 32);  // "   [N]  "
+  if (end - at <= print_tail_bytes_end ||
+      (load_eight(at) & first_six) != (word_of("can0    ") & first_six) ||
+      (load_eight(at + 9) & but_length) != (word_of("   [8]  ") & but_length) ||
+      (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) > 0xF) {
+    return 0;
+  }
+  const auto below_length = static_cast<unsigned>(at[13] - '1');  // '1' to '8': 0 to 7
+  return below_length < 8 ? static_cast<int>(below_length) + 1 : 0;
 }
 
-[[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end,
+[[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end, int length,
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
   std::uint32_t bytes[8];
-  if (!printed_bytes(at + 15, 8, bytes)) return false;
-  match = {end_of_line(at + print_tail_bytes_end, end),
-           assign_frame(time_stamp_value, identifier_at(at + 6), 8, bytes, 8, record)};
+  if (!printed_bytes(at + 15, length, bytes)) return false;
+  const char* const after = at + 16 + 3 * length;
+  if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n')) return false;
+  const auto count = static_cast<std::size_t>(length);
+  match = {end_of_line(after, end),
+           assign_frame(time_stamp_value, identifier_at(at + 6), length, bytes, count, record)};
   return true;
 }
 
@@ -263,9 +279,11 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 [[gnu::always_inline]] inline bool match_ta_line(const char* at, const char* end,
                                                  frame_record& record, line_match& match) {
   double time_stamp_value;
+  int length;
   return end - at > 22 && at[0] == ' ' && at[1] == '(' && at[20] == ' ' && at[21] == ' ' &&
-         print_tail_shape(at + 22, end) && candump_time_stamp(at + 2, end, time_stamp_value) &&
-         read_print_tail(at + 22, end, time_stamp_value, record, match);
+         (length = print_tail_length(at + 22, end)) != 0 &&
+         candump_time_stamp(at + 2, end, time_stamp_value) &&
+         read_print_tail(at + 22, end, length, time_stamp_value, record, match);
 }
 
 }  // namespace
@@ -302,7 +320,8 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   // A time stamp in seconds is the pattern's; where the line prints none,
   // the other layouts' reader gives NaN.
   const double frame_time_stamp = kind == stamp::seconds ? stamp_value : no_time_stamp;
-  if (print_tail_shape(at, end) && read_print_tail(at, end, frame_time_stamp, record, match)) {
+  const int tail_length = print_tail_length(at, end);
+  if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
     return true;
   }
   if (end - at < 5 || !is_blank(at[4])) return false;  // can01, can0x...

@@ -20,10 +20,11 @@ namespace {
 
 // What stands after the CSV's name in its temporary's; the X are made unique.
 constexpr char temporary_suffix[] = ".pluckrow-XXXXXX.tmp";
-constexpr std::size_t unique_part = 6;
 constexpr std::size_t after_unique_part = 4;  // ".tmp"
 
 #ifdef _WIN32
+
+constexpr std::size_t unique_part = 6;
 
 // Opens `path` for writing, shared for deletion, so that an interruption
 // can remove the file while it is open.
