@@ -45,8 +45,9 @@ int log_file_frame(const char* text, frame_record& r) {
   if (*at != '(') return 0;
   const std::size_t whole = std::strspn(at + 1, "0123456789");
   const char* const point = at + 1 + whole;
+  if (whole == 0 || *point != '.') return 0;
   const std::size_t fraction = std::strspn(point + 1, "0123456789");
-  if (whole == 0 || *point != '.' || fraction == 0 || point[1 + fraction] != ')') return 0;
+  if (fraction == 0 || point[1 + fraction] != ')') return 0;
   const double time_stamp = std::strtod(at + 1, nullptr);
   at = point + 2 + fraction;
   std::size_t gap = std::strspn(at, white);
