@@ -10,7 +10,8 @@ inline constexpr char usage[] = "usage: pluckrow file1 file2 file3 ...\n";
 inline constexpr char cannot_open[] = "SKIP: cannot open %s\n";
 inline constexpr char cannot_read[] = "SKIP: cannot read %s\n";
 // %s is the argument, then the compression ("zstd") this build lacks.
-inline constexpr char unread_format[] = "SKIP: cannot read %s: %s logs are not read by this build\n";
+inline constexpr char unread_format[] =
+    "SKIP: cannot read %s: %s logs are not read by this build\n";
 // %s is the output name.
 inline constexpr char cannot_create[] = "SKIP: cannot create %s\n";
 inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";
