@@ -1,5 +1,6 @@
 #include "driver/csv_output.h"
 
+#include <chrono>
 #include <cstdint>
 
 #include "driver/interruption.h"
@@ -9,6 +10,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -20,11 +22,10 @@ namespace {
 
 // What stands after the CSV's name in its temporary's; the X are made unique.
 constexpr char temporary_suffix[] = ".pluckrow-XXXXXX.tmp";
+constexpr std::size_t unique_part = 6;
 constexpr std::size_t after_unique_part = 4;  // ".tmp"
 
 #ifdef _WIN32
-
-constexpr std::size_t unique_part = 6;
 
 // Opens `path` for writing, shared for deletion, so that an interruption
 // can remove the file while it is open.
@@ -43,20 +44,13 @@ std::FILE* open_for_rows(const char* path, DWORD disposition) {
   return stream;
 }
 
-// Fills the X of `name` and creates it, never over an existing file.
-std::FILE* create_exclusively(std::string& name) {
-  const std::size_t unique_start = name.size() - after_unique_part - unique_part;
-  std::uint64_t seed = GetTickCount64() ^ (std::uint64_t{GetCurrentProcessId()} << 32);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    seed = seed * 6364136223846793005u + 1442695040888963407u;
-    for (std::size_t i = 0; i < unique_part; ++i) {
-      name[unique_start + i] = "0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> (6 * i + 16)) % 36];
-    }
-    if (std::FILE* const file = open_for_rows(name.c_str(), CREATE_NEW)) return file;
-    if (GetLastError() != ERROR_FILE_EXISTS) return nullptr;
-  }
-  return nullptr;
+std::FILE* create_new(const char* path, bool& exists) {
+  std::FILE* const file = open_for_rows(path, CREATE_NEW);
+  exists = file == nullptr && GetLastError() == ERROR_FILE_EXISTS;
+  return file;
 }
+
+std::uint64_t process_id() { return GetCurrentProcessId(); }
 
 bool remove_file(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
@@ -77,19 +71,44 @@ std::string followed_links(std::string path) {
   return path;
 }
 
-// New files get what the user's umask leaves of rw-rw-rw-, as fopen gives.
-mode_t new_file_mode() {
-  static const mode_t mode = [] {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  return mode;
+// Creates `path` for writing, never over an existing file, with what the
+// user's umask leaves of rw-rw-rw-, as fopen gives; sets `exists` when a
+// file of that name is there.
+std::FILE* create_new(const char* path, bool& exists) {
+  const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  exists = descriptor < 0 && errno == EEXIST;
+  if (descriptor < 0) return nullptr;
+  std::FILE* const file = fdopen(descriptor, "w");
+  if (file == nullptr) {
+    close(descriptor);
+    unlink(path);
+  }
+  return file;
 }
+
+std::uint64_t process_id() { return static_cast<std::uint64_t>(getpid()); }
 
 bool remove_file(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 #endif
+
+// Fills the X of `name` and creates it, never over an existing file.
+std::FILE* create_exclusively(std::string& name) {
+  static std::uint64_t seed =
+      process_id() << 32 ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::size_t unique_start = name.size() - after_unique_part - unique_part;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;  // Knuth's LCG
+    for (std::size_t i = 0; i < unique_part; ++i) {
+      name[unique_start + i] = "0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> (6 * i + 16)) % 36];
+    }
+    bool exists = false;
+    if (std::FILE* const file = create_new(name.c_str(), exists)) return file;
+    if (!exists) return nullptr;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -105,9 +124,14 @@ bool csv_output::open(const std::string& csv_path) {
   }
   return open_temporary() || open_in_place();
 #else
-  target_ = followed_links(csv_path);
+  target_ = csv_path;
   struct stat existing {};
-  if (stat(target_.c_str(), &existing) != 0) return open_temporary() || open_in_place();
+  bool found = lstat(target_.c_str(), &existing) == 0;
+  if (found && S_ISLNK(existing.st_mode)) {
+    target_ = followed_links(csv_path);
+    found = stat(target_.c_str(), &existing) == 0;
+  }
+  if (!found) return open_temporary() || open_in_place();
   if (!S_ISREG(existing.st_mode)) return open_in_place();
   // A CSV its owner made read-only is not replaced, as it would not be
   // overwritten.
@@ -124,18 +148,7 @@ bool csv_output::open(const std::string& csv_path) {
 bool csv_output::open_temporary() {
   std::string name = target_ + temporary_suffix;
   const interruptions_held held;
-#ifdef _WIN32
   stream_ = create_exclusively(name);
-#else
-  const int descriptor = mkostemps(name.data(), after_unique_part, O_CLOEXEC);
-  if (descriptor < 0) return false;
-  fchmod(descriptor, new_file_mode());
-  stream_ = fdopen(descriptor, "w");
-  if (stream_ == nullptr) {
-    close(descriptor);
-    unlink(name.c_str());
-  }
-#endif
   if (stream_ == nullptr) return false;
   std::setvbuf(stream_, nullptr, _IONBF, 0);
   temporary_ = std::move(name);

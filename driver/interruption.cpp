@@ -5,6 +5,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -67,17 +68,32 @@ sigset_t stopping_set() {
   return set;
 }
 
+std::atomic<bool> held{false};
+std::atomic<int> deferred_signal{0};
+static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free);
+
 void remove_and_end(int signal_number) {
   if (const char* const path = registered.exchange(nullptr)) unlink(path);
   signal(signal_number, SIG_DFL);
   raise(signal_number);  // in a handler, delivered as it returns
 }
 
+// A signal that arrives while interruptions are held is acted on when they
+// are released: no system call per file, which thousands of logs would feel.
+void on_signal(int signal_number) {
+  if (held.load()) {
+    deferred_signal.store(signal_number);
+    return;
+  }
+  remove_and_end(signal_number);
+}
+
 }  // namespace
 
 void take_over_interruptions() {
   struct sigaction action {};
-  action.sa_handler = remove_and_end;
+  action.sa_handler = on_signal;
   action.sa_mask = stopping_set();
   for (const int signal_number : stopping_signals) {
     struct sigaction previous {};
@@ -88,13 +104,12 @@ void take_over_interruptions() {
   }
 }
 
-// A signal that arrives meanwhile is delivered when the mask is restored.
-interruptions_held::interruptions_held() {
-  const sigset_t set = stopping_set();
-  sigprocmask(SIG_BLOCK, &set, &previous_);
-}
+interruptions_held::interruptions_held() { held.store(true); }
 
-interruptions_held::~interruptions_held() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+interruptions_held::~interruptions_held() {
+  held.store(false);
+  if (const int signal_number = deferred_signal.exchange(0)) remove_and_end(signal_number);
+}
 
 #endif
 

@@ -4,10 +4,6 @@
 // does with its lock files. Logs and finished CSVs are never touched.
 #pragma once
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
-
 namespace pluckrow {
 
 // Takes over SIGINT, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break and
@@ -22,11 +18,6 @@ class interruptions_held {
   ~interruptions_held();
   interruptions_held(const interruptions_held&) = delete;
   interruptions_held& operator=(const interruptions_held&) = delete;
-
-#ifndef _WIN32
- private:
-  sigset_t previous_;
-#endif
 };
 
 // Registers the file an interruption removes, or none (nullptr). `path`
