@@ -1,6 +1,5 @@
 #include "conversion/convert.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -121,41 +120,6 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   std::memcpy(at, row_end.data(), row_end.size());
   at += row_end.size();
   return static_cast<std::size_t>(at - out);
-}
-
-void lines_seen::off_frame_slowly(const line_match& line, std::string_view text) {
-  const std::string_view name = other_interface_of(line);
-  if (name.empty()) {
-    if (!unreadable_) {
-      unreadable_ =
-          !is_blank_line(text.substr(0, static_cast<std::size_t>(line.end - text.data())));
-    }
-    return;
-  }
-  add_interface(name);
-  if (name.size() < 8 && line.end - name.data() >= 8) {
-    last_name_mask_ = ~std::uint64_t{0} >> (8 * (7 - name.size()));
-    last_name_ = load_eight(name.data()) & last_name_mask_;
-  }
-}
-
-void lines_seen::add_interface(std::string_view name) {
-  if (interfaces_ > max_interfaces) return;
-  const std::string_view listed(names_, names_size_);
-  for (std::size_t at = 0; at < listed.size();) {
-    const std::size_t comma = std::min(listed.find(',', at), listed.size());
-    if (listed.substr(at, comma - at) == name) return;
-    at = comma + 2;
-  }
-  const std::string_view added = interfaces_ == max_interfaces ? std::string_view("...") : name;
-  if (interfaces_ > 0) names_[names_size_++] = ',', names_[names_size_++] = ' ';
-  std::memcpy(names_ + names_size_, added.data(), added.size());
-  names_size_ += added.size();
-  ++interfaces_;
-}
-
-bool lines_seen::is_blank_line(std::string_view text) {
-  return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos;
 }
 
 log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record) {

@@ -113,8 +113,8 @@ std::FILE* create_exclusively(std::string& name) {
 }  // namespace
 
 bool csv_output::open(const std::string& csv_path) {
-#ifdef _WIN32
   target_ = csv_path;
+#ifdef _WIN32
   const DWORD attributes = GetFileAttributesA(target_.c_str());
   // Neither a read-only CSV nor a folder of that name is replaced: neither
   // could be overwritten.
@@ -122,20 +122,20 @@ bool csv_output::open(const std::string& csv_path) {
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
   }
-  return open_temporary() || open_in_place();
+  return open_temporary() || open_in_place(true);
 #else
-  target_ = csv_path;
   struct stat existing {};
   bool found = lstat(target_.c_str(), &existing) == 0;
   if (found && S_ISLNK(existing.st_mode)) {
     target_ = followed_links(csv_path);
     found = stat(target_.c_str(), &existing) == 0;
   }
-  if (!found) return open_temporary() || open_in_place();
-  if (!S_ISREG(existing.st_mode)) return open_in_place();
+  if (!found) return open_temporary() || open_in_place(true);
+  // A device or FIFO the name leads to is written, never removed.
+  if (!S_ISREG(existing.st_mode)) return open_in_place(false);
   // A CSV its owner made read-only is not replaced, as it would not be
   // overwritten.
-  if (access(target_.c_str(), W_OK) != 0 || !open_temporary()) return open_in_place();
+  if (access(target_.c_str(), W_OK) != 0 || !open_temporary()) return open_in_place(true);
   const int descriptor = fileno(stream_);
   // Where the owner cannot be kept (another user's CSV that this user may
   // write), the new CSV is this user's, with the same bits.
@@ -156,22 +156,16 @@ bool csv_output::open_temporary() {
   return true;
 }
 
-bool csv_output::open_in_place() {
+bool csv_output::open_in_place(bool removable) {
   const interruptions_held held;
 #ifdef _WIN32
   stream_ = open_for_rows(target_.c_str(), CREATE_ALWAYS);
 #else
-  struct stat existing {};
-  const bool regular = stat(target_.c_str(), &existing) != 0 || S_ISREG(existing.st_mode);
   stream_ = std::fopen(target_.c_str(), "we");
 #endif
   if (stream_ == nullptr) return false;
   std::setvbuf(stream_, nullptr, _IONBF, 0);
-#ifndef _WIN32
-  // A device or FIFO the name leads to is never removed.
-  if (!regular) return true;
-#endif
-  remove_on_interruption(target_.c_str());
+  if (removable) remove_on_interruption(target_.c_str());
   return true;
 }
 

@@ -42,7 +42,9 @@ class csv_output {
 
  private:
   bool open_temporary();
-  bool open_in_place();
+  // `removable`: whether an interruption may remove the file (not a
+  // device or FIFO).
+  bool open_in_place(bool removable);
 
   std::FILE* stream_ = nullptr;
   std::string target_;     // the file the CSV's name leads to

@@ -1,0 +1,56 @@
+// What a log's lines were besides frames to act on, for the note that
+// explains an empty CSV. Counted only on lines that left the frame path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "conversion/frame_record.h"
+#include "conversion/swar.h"
+
+namespace pluckrow {
+
+// What a log's lines were, as far as an empty CSV needs explaining: whether
+// any line was a can0 frame, which other interfaces' frames it held, and
+// whether it held text in no candump layout. Fixed size: no allocation.
+class lines_seen {
+ public:
+  // A line that assigned no identifier: no can0 frame. Logs of another
+  // interface repeat its name on every line: one word compared answers
+  // for all but the first.
+  void off_frame(const line_match& line, std::string_view text) {
+    ++off_frame_lines_;
+    if (line.other_interface == nullptr || line.end - line.other_interface < 8 ||
+        (load_eight(line.other_interface) & last_name_mask_) != last_name_) {
+      off_frame_slowly(line, text);
+    }
+  }
+  // After the last line: how many lines the log had.
+  void read_all(std::size_t lines) { can0_frames_ = lines > off_frame_lines_; }
+
+  bool can0_frames() const { return can0_frames_; }
+  // Up to `max_interfaces` names in the order first seen, ", " between
+  // them, and ", ..." when there were more.
+  std::string_view other_interfaces() const { return {names_, names_size_}; }
+  bool unreadable_lines() const { return unreadable_; }
+
+  static constexpr int max_interfaces = 3;
+
+ private:
+  void off_frame_slowly(const line_match& line, std::string_view text);
+  void add_interface(std::string_view name);
+
+  std::size_t off_frame_lines_ = 0;
+  bool can0_frames_ = false;
+  bool unreadable_ = false;
+  int interfaces_ = 0;
+  char names_[max_interfaces * 17 + 5];  // names of at most 15, ", " and ", ..."
+  std::size_t names_size_ = 0;
+  // The last interface's name of at most 7 characters and the blank after
+  // it, as `load_eight` reads them, and which of those bytes to compare.
+  std::uint64_t last_name_ = 1;
+  std::uint64_t last_name_mask_ = 0;
+};
+
+}  // namespace pluckrow
