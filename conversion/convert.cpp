@@ -6,11 +6,6 @@
 
 #include "conversion/line_reader.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace pluckrow {
 namespace {
 
@@ -20,15 +15,11 @@ constexpr int scale_shift = 31;
 static_assert(sample_scale ==
               static_cast<double>(scale_numerator) / (std::uint64_t{1} << scale_shift));
 
-// Collects rows and hands them to the stream a block at a time. The block
-// is held in the writer itself, so that a small log costs no allocation.
+// Collects rows and hands them to the sink a block at a time. The block is
+// held in the writer itself, so that a small log costs no allocation.
 class row_writer {
  public:
-  explicit row_writer(std::FILE* output) : output_(output) {
-#ifdef _WIN32
-    _setmode(_fileno(output_), _O_BINARY);  // rows carry their CR (`row_end`)
-#endif
-  }
+  explicit row_writer(row_sink& output) : output_(output) {}
 
   bool append(std::int8_t held_value, std::int16_t sample) {
     if (sizeof block_ - used_ < max_row_bytes && !flush()) return false;
@@ -37,17 +28,18 @@ class row_writer {
   }
 
   bool flush() {
-    const bool written = std::fwrite(block_, 1, used_, output_) == used_;
-    any_ = any_ || used_ > 0;
+    if (used_ == 0) return true;
+    const bool written = output_.write(block_, used_);
+    any_ = true;
     used_ = 0;
     return written;
   }
 
-  // Whether a row was handed to the stream.
+  // Whether a row was handed to the sink.
   bool any() const { return any_; }
 
  private:
-  std::FILE* output_;
+  row_sink& output_;
   char block_[64 * 1024];
   std::size_t used_ = 0;
   bool any_ = false;
@@ -122,7 +114,7 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   return static_cast<std::size_t>(at - out);
 }
 
-log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record) {
+log_conversion convert_log(byte_source& log, row_sink& output, frame_record& record) {
   line_reader reader(log);
   row_writer rows(output);
   log_conversion result{convert_status::converted, false, {}};

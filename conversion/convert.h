@@ -19,6 +19,7 @@
 #include "conversion/byte_source.h"
 #include "conversion/lines_seen.h"
 #include "conversion/log_line.h"
+#include "conversion/row_sink.h"
 
 namespace pluckrow {
 
@@ -64,9 +65,15 @@ struct log_conversion {
 // second and third data bytes; every other line changes nothing. Stops at
 // the end of the text, at a read error or damaged data, or at the first
 // failed write; rows written before a failure stay. Notes what the lines
-// that act on nothing were. Rows reach `output` in blocks of whole rows: an
-// unbuffered stream writes each block in one call. Opens and closes
-// neither end.
-log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record);
+// that act on nothing were. Rows reach `output` in blocks of whole rows.
+// Opens and closes neither end.
+log_conversion convert_log(byte_source& log, row_sink& output, frame_record& record);
+
+// The same, writing to an open stream; an unbuffered one writes each block
+// in one call.
+inline log_conversion convert_log(byte_source& log, std::FILE* output, frame_record& record) {
+  stream_sink sink(output);
+  return convert_log(log, sink, record);
+}
 
 }  // namespace pluckrow

@@ -36,6 +36,11 @@ void convert_file(const char* log_path, frame_record& record) {
     report(messages::cannot_open, log_path);
     return;
   }
+  // The format is told by the first bytes and the line reader asks for
+  // large blocks, which pass this small buffer by; given here, it costs no
+  // lookup of the file's block size.
+  char first_bytes[4096];
+  std::setvbuf(input, first_bytes, _IOFBF, sizeof first_bytes);
   const opened_file log(input, log_path);
   if (log.is_directory()) {
     std::fclose(input);
@@ -50,12 +55,12 @@ void convert_file(const char* log_path, frame_record& record) {
   }
   const std::string csv_path = std::string(log_path) + ".csv";
   csv_output csv;
-  if (log.is_named_by(csv_path) || !csv.open(csv_path)) {
+  if (!csv.open(csv_path, log)) {
     std::fclose(input);
     report(messages::cannot_create, csv_path.c_str());
     return;
   }
-  const log_conversion result = convert_log(*text.text, csv.stream(), record);
+  const log_conversion result = convert_log(*text.text, csv, record);
   const convert_status status = result.status;
   std::fclose(input);
   if (status == convert_status::write_failed) {

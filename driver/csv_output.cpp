@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "driver/interruption.h"
 
@@ -11,7 +14,6 @@
 #include <windows.h>
 #else
 #include <errno.h>
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +26,10 @@ namespace {
 constexpr char temporary_suffix[] = ".pluckrow-XXXXXX.tmp";
 constexpr std::size_t unique_part = 6;
 constexpr std::size_t after_unique_part = 4;  // ".tmp"
+
+// The largest earlier CSV compared with the new rows before a file is made:
+// the row writer's block.
+constexpr std::uintmax_t max_compared_size = 64 * 1024;
 
 #ifdef _WIN32
 
@@ -71,18 +77,12 @@ std::string followed_links(std::string path) {
   return path;
 }
 
-// Creates `path` for writing, never over an existing file, with what the
-// user's umask leaves of rw-rw-rw-, as fopen gives; sets `exists` when a
-// file of that name is there.
+// Creates `path` for writing, never over an existing file ("x"), closed on
+// exec ("e"), with what the user's umask leaves of rw-rw-rw-; sets `exists`
+// when a file of that name is there.
 std::FILE* create_new(const char* path, bool& exists) {
-  const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  exists = descriptor < 0 && errno == EEXIST;
-  if (descriptor < 0) return nullptr;
-  std::FILE* const file = fdopen(descriptor, "w");
-  if (file == nullptr) {
-    close(descriptor);
-    unlink(path);
-  }
+  std::FILE* const file = std::fopen(path, "wxe");
+  exists = file == nullptr && errno == EEXIST;
   return file;
 }
 
@@ -112,37 +112,87 @@ std::FILE* create_exclusively(std::string& name) {
 
 }  // namespace
 
-bool csv_output::open(const std::string& csv_path) {
+bool csv_output::open(const std::string& csv_path, const opened_file& log) {
   target_ = csv_path;
 #ifdef _WIN32
-  const DWORD attributes = GetFileAttributesA(target_.c_str());
+  if (log.is_named_by(target_)) return false;
+  WIN32_FILE_ATTRIBUTE_DATA existing;
+  if (GetFileAttributesExA(target_.c_str(), GetFileExInfoStandard, &existing) == 0) {
+    return make_file();
+  }
   // Neither a read-only CSV nor a folder of that name is replaced: neither
   // could be overwritten.
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+  if ((existing.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
   }
-  return open_temporary() || open_in_place(true);
+  earlier_size_ = std::uintmax_t{existing.nFileSizeHigh} << 32 | existing.nFileSizeLow;
 #else
-  struct stat existing {};
-  bool found = lstat(target_.c_str(), &existing) == 0;
-  if (found && S_ISLNK(existing.st_mode)) {
+  bool found = lstat(target_.c_str(), &earlier_) == 0;
+  if (found && S_ISLNK(earlier_.st_mode)) {
     target_ = followed_links(csv_path);
-    found = stat(target_.c_str(), &existing) == 0;
+    found = stat(target_.c_str(), &earlier_) == 0;
   }
-  if (!found) return open_temporary() || open_in_place(true);
+  if (!found) return make_file();
+  if (log.is(earlier_)) return false;
+  earlier_found_ = true;
   // A device or FIFO the name leads to is written, never removed.
-  if (!S_ISREG(existing.st_mode)) return open_in_place(false);
+  if (!S_ISREG(earlier_.st_mode)) return open_in_place(false);
   // A CSV its owner made read-only is not replaced, as it would not be
   // overwritten.
-  if (access(target_.c_str(), W_OK) != 0 || !open_temporary()) return open_in_place(true);
+  if (access(target_.c_str(), W_OK) != 0) return open_in_place(true);
+  earlier_size_ = static_cast<std::uintmax_t>(earlier_.st_size);
+#endif
+  unmade_ = earlier_size_ <= max_compared_size;
+  return unmade_ || make_file();
+}
+
+bool csv_output::make_file() {
+  unmade_ = false;
+  if (!open_temporary()) return open_in_place(true);
+#ifndef _WIN32
+  if (!earlier_found_) return true;
   const int descriptor = fileno(stream_);
   // Where the owner cannot be kept (another user's CSV that this user may
   // write), the new CSV is this user's, with the same bits.
-  [[maybe_unused]] const int owner_kept = fchown(descriptor, existing.st_uid, existing.st_gid);
-  fchmod(descriptor, existing.st_mode & 07777);
-  return true;
+  [[maybe_unused]] const int owner_kept = fchown(descriptor, earlier_.st_uid, earlier_.st_gid);
+  fchmod(descriptor, earlier_.st_mode & 07777);
 #endif
+  return true;
+}
+
+bool csv_output::write(const char* bytes, std::size_t size) {
+  if (unmade_) {
+    // One block of the earlier CSV's size may be all the rows, and the same.
+    if (held_.empty() && size == earlier_size_) {
+      held_.assign(bytes, size);
+      return true;
+    }
+    if (!write_held()) return false;
+  }
+  return std::fwrite(bytes, 1, size, stream_) == size;
+}
+
+bool csv_output::write_held() {
+  const bool written =
+      make_file() && std::fwrite(held_.data(), 1, held_.size(), stream_) == held_.size();
+  held_.clear();
+  return written;
+}
+
+bool csv_output::earlier_kept() {
+  std::FILE* const earlier = std::fopen(target_.c_str(), "rb");
+  if (earlier == nullptr) return false;
+  std::setvbuf(earlier, nullptr, _IONBF, 0);
+  std::string bytes(held_.size() + 1, '\0');  // one more, to see that it ends there
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), earlier);
+  const bool same = std::ferror(earlier) == 0 && got == held_.size() &&
+                    std::memcmp(bytes.data(), held_.data(), got) == 0;
+  std::fclose(earlier);
+  std::error_code error;
+  if (same) {
+    std::filesystem::last_write_time(target_, std::filesystem::file_time_type::clock::now(), error);
+  }
+  return same && !error;
 }
 
 bool csv_output::open_temporary() {
@@ -170,6 +220,16 @@ bool csv_output::open_in_place(bool removable) {
 }
 
 bool csv_output::commit() {
+  if (unmade_) {
+    if (earlier_kept()) {
+      unmade_ = false;
+      return true;
+    }
+    if (!write_held()) {
+      discard();
+      return false;
+    }
+  }
   if (stream_ == nullptr) return false;
   const bool closed = std::fclose(stream_) == 0;
   stream_ = nullptr;
@@ -188,6 +248,7 @@ bool csv_output::commit() {
 }
 
 void csv_output::discard() {
+  unmade_ = false;
   if (stream_ == nullptr) return;
   std::fclose(stream_);
   stream_ = nullptr;

@@ -6,34 +6,48 @@
 // the complete new one. An interruption removes the temporary; a killed
 // process leaves at most the temporary, which can be deleted.
 //
+// An earlier CSV of at most one block of rows is compared with the new
+// rows before any file is made: when they are the same, it stays as it is,
+// with a new modification time, as a rerun over a folder of logs mostly
+// finds them.
+//
 // A CSV name that is a symbolic link stays one: the file it leads to gets
 // the rows. Where that file is not a regular file (a device, a FIFO), or no
 // new file can be made in its folder (a read-only folder, a name too long
 // for a temporary), the CSV is written in place instead.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "conversion/row_sink.h"
+#include "driver/opened_file.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace pluckrow {
 
-class csv_output {
+class csv_output final : public row_sink {
  public:
   csv_output() = default;
   csv_output(const csv_output&) = delete;
   csv_output& operator=(const csv_output&) = delete;
   ~csv_output() { discard(); }
 
-  // Opens the output for the CSV named `csv_path`, for rows written
-  // unbuffered. Returns false, having made and changed nothing, when no
-  // output can be made, or the CSV exists and may not be written.
-  bool open(const std::string& csv_path);
+  // Opens the output for the CSV named `csv_path`. Returns false, having
+  // made and changed nothing, when no output can be made, the CSV exists
+  // and may not be written, or it is the `log` itself.
+  bool open(const std::string& csv_path, const opened_file& log);
 
-  std::FILE* stream() const { return stream_; }
+  bool write(const char* bytes, std::size_t size) override;
 
   // Closes the stream and puts the CSV in place, with the permission bits
   // of the CSV it replaces. Returns false when the close or the replace
-  // fails: the earlier CSV then stays and the temporary is removed.
+  // fails (or the file, once the rows differ from the earlier CSV's, cannot
+  // be made): the earlier CSV then stays and the temporary is removed.
   bool commit();
 
   // Closes the stream without putting the rows in place: the earlier CSV
@@ -41,6 +55,13 @@ class csv_output {
   void discard();
 
  private:
+  // Makes the file that the rows go to: the temporary, or the CSV itself.
+  bool make_file();
+  // Makes the file and writes the held block to it.
+  bool write_held();
+  // Whether the earlier CSV holds exactly `held_`; if so, marks it as
+  // written now.
+  bool earlier_kept();
   bool open_temporary();
   // `removable`: whether an interruption may remove the file (not a
   // device or FIFO).
@@ -49,6 +70,16 @@ class csv_output {
   std::FILE* stream_ = nullptr;
   std::string target_;     // the file the CSV's name leads to
   std::string temporary_;  // empty when the CSV is written in place
+
+  // Until the rows are known to differ from the earlier CSV's, no file is
+  // made: a block of the earlier CSV's size is held.
+  bool unmade_ = false;
+  std::uintmax_t earlier_size_ = 0;
+  std::string held_;
+#ifndef _WIN32
+  bool earlier_found_ = false;
+  struct stat earlier_ {};
+#endif
 };
 
 }  // namespace pluckrow

@@ -28,10 +28,8 @@ opened_file::opened_file(std::FILE* file, const char*)
 
 bool opened_file::is_directory() const { return known_ && S_ISDIR(status_.st_mode); }
 
-bool opened_file::is_named_by(const std::string& other_path) const {
-  struct stat other {};
-  return known_ && stat(other_path.c_str(), &other) == 0 && other.st_dev == status_.st_dev &&
-         other.st_ino == status_.st_ino;
+bool opened_file::is(const struct stat& other) const {
+  return known_ && other.st_dev == status_.st_dev && other.st_ino == status_.st_ino;
 }
 
 }  // namespace pluckrow

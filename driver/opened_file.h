@@ -22,7 +22,13 @@ class opened_file {
 
   // Whether `other_path` names this very file, through a hard or symbolic
   // link: creating it would empty the file.
+#ifdef _WIN32
   bool is_named_by(const std::string& other_path) const;
+#else
+  // Asked with the status of the file that the name leads to, which the
+  // caller has looked up anyway.
+  bool is(const struct stat& other) const;
+#endif
 
  private:
 #ifdef _WIN32

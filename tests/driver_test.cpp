@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -406,6 +407,32 @@ TEST_F(driver_test, a_csv_that_is_the_log_itself_is_not_created) {
 #endif
   expect_run({"a.log", "b.log"}, "SKIP: cannot create a.log.csv\nSKIP: cannot create b.log.csv\n");
   for (const auto& [name, log] : logs) EXPECT_EQ(read_file(name), log) << name;
+}
+
+TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
+  // Each earlier CSV has a second name, which shows whether it was kept or
+  // replaced.
+  const std::string changed = written_in_text_mode("-3,1.000000\n");
+  const std::vector<std::pair<std::string, std::string>> earlier = {
+      {"same.log", rows_a}, {"changed.log", changed}, {"longer.log", rows_a + rows_a}};
+  const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  std::vector<std::string> names;
+  for (const auto& [name, csv] : earlier) {
+    write_file(name, log_a);
+    write_file(name + ".csv", csv);
+    fs::create_hard_link(name + ".csv", name + ".kept");
+    fs::last_write_time(name + ".csv", an_hour_ago);
+    names.push_back(name);
+  }
+  expect_run(names, "");
+  for (const auto& [name, csv] : earlier) {
+    const bool same = csv == rows_a;
+    EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
+    EXPECT_EQ(read_file(name + ".kept"), csv) << name;
+    EXPECT_GT(fs::last_write_time(name + ".csv"), an_hour_ago) << name;
+    write_file(name + ".kept", "written through the second name\n");
+    EXPECT_EQ(read_file(name + ".csv") == "written through the second name\n", same) << name;
+  }
 }
 
 TEST_F(driver_test, many_logs_leak_no_descriptor) {
