@@ -6,7 +6,7 @@
 # and with its interfaces renamed can0). For each log it prints MB/s,
 # nanoseconds per line, the ratio to `wc -l` and the share of the -ta
 # shape's MB/s, and checks the CSV against the exact conversion. Then 10,000
-# small logs in one run. With PLUCKROW_PREVIOUS set to another build, times
+# small logs in one run (many_logs.sh). With PLUCKROW_PREVIOUS set to another build, times
 # it in the same run. Logs are made one at a time: the disk holds one.
 # Usage: bench/shapes.sh [LINES] [RUNS] [CORPUS]
 set -euo pipefail
@@ -75,13 +75,4 @@ if [ -d "$corpus" ]; then
 fi
 
 # 10,000 small logs in one run.
-mkdir "$work/small"
-"$bin/bench/pluckrow_make_log" 20 "$work/small/0.log" ta
-for ((i = 1; i < 10000; ++i)); do cp "$work/small/0.log" "$work/small/$i.log"; done
-cd "$work/small"
-small=("$bin/pluckrow $(echo *.log)")
-[ -n "${PLUCKROW_PREVIOUS:-}" ] && small+=("$PLUCKROW_PREVIOUS $(echo *.log)")
-mapfile -t t < <(times "${small[@]}")
-printf '10,000 logs of 20 lines in one run: %.1f ms' "$(awk -v t="${t[0]}" 'BEGIN { print t * 1e3 }')"
-[ -n "${PLUCKROW_PREVIOUS:-}" ] && printf ', previous %.1f ms' "$(awk -v t="${t[1]}" 'BEGIN { print t * 1e3 }')"
-printf '\n'
+bench/many_logs.sh "$runs"
