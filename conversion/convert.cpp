@@ -133,7 +133,7 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
         return result;
       }
     } else if (line.assigned <= identifier_index) [[unlikely]] {
-      result.lines.off_frame(line, text);
+      result.lines.off_frame(line, text, lines);
     }
   }
   const bool flushed = rows.flush();

@@ -16,11 +16,13 @@ namespace pluckrow {
 // whether it held text in no candump layout. Fixed size: no allocation.
 class lines_seen {
  public:
-  // A line that assigned no identifier: no can0 frame. Logs of another
-  // interface repeat its name on every line: one word compared answers
-  // for all but the first.
-  void off_frame(const line_match& line, std::string_view text) {
-    ++off_frame_lines_;
+  // A line that assigned no identifier: no can0 frame; `earlier_lines`
+  // came before it. Once a can0 frame has been seen, no note will be
+  // written: the line is only counted. Logs of another interface repeat
+  // its name on every line: one word compared answers for all but the
+  // first.
+  void off_frame(const line_match& line, std::string_view text, std::size_t earlier_lines) {
+    if (off_frame_lines_++ < earlier_lines) return;
     if (line.other_interface == nullptr || line.end - line.other_interface < 8 ||
         (load_eight(line.other_interface) & last_name_mask_) != last_name_) {
       off_frame_slowly(line, text);
