@@ -21,12 +21,30 @@ bin=$PWD/build/bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Minimum wall time in seconds of each command, in order, from one hyperfine
-# run of all of them.
+# Minimum wall time in seconds of each command, in order. hyperfine runs all
+# of one command's runs before the next command's, and this host's speed
+# drifts from minute to minute: so each of RUNS rounds times every command
+# once, after a warm-up run, in an order reversed every other round.
 times() {
-  hyperfine -N --warmup 2 --runs "$runs" --export-json "$work/times.json" "$@" >/dev/null 2>&1
+  local round
+  for ((round = 0; round < runs; ++round)); do
+    local order=("$@")
+    if ((round % 2 == 1)); then
+      local i
+      order=()
+      for ((i = $#; i >= 1; --i)); do order+=("${!i}"); done
+    fi
+    hyperfine -N --warmup 1 --runs 1 --export-json "$work/round$round.json" "${order[@]}" \
+      >/dev/null 2>&1
+  done
   python3 -c 'import json, sys
-for r in json.load(open(sys.argv[1]))["results"]: print(r["min"])' "$work/times.json"
+best = {}
+for name in sys.argv[2:]:
+    for r in json.load(open(name))["results"]:
+        best[r["command"]] = min(best.get(r["command"], float("inf")), r["min"])
+for command in sys.argv[1].split("\n"): print(best[command])' "$(printf '%s\n' "$@")" \
+    "$work"/round*.json
+  rm -f "$work"/round*.json
 }
 
 ta_speed=
