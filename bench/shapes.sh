@@ -7,7 +7,8 @@
 # nanoseconds per line, the ratio to `wc -l` and the share of the -ta
 # shape's MB/s, and checks the CSV against the exact conversion. Then 10,000
 # small logs in one run (many_logs.sh). With PLUCKROW_PREVIOUS set to another build, times
-# it in the same run. Logs are made one at a time: the disk holds one.
+# it in the same run. Logs are made one at a time (a corpus log and its
+# renamed copy together), so the disk holds at most two.
 # Usage: bench/shapes.sh [LINES] [RUNS] [CORPUS]
 set -euo pipefail
 lines=${1:-4000000}

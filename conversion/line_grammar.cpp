@@ -183,14 +183,13 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   if (end - at > 16) {
     // Up to eight bytes and white space, as candump writes most frames.
     const int digits = leading_hex_digits(at);
-    if (digits == 16 && is_space(at[16])) {
-      // Eight bytes, the most common: a known count assigns in plain stores.
-      hex_pairs(at, bytes);
-      return {end_of_line(at + 16, end),
-              assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
-    }
     if (digits % 2 == 0 && is_space(at[digits])) {
       hex_pairs(at, bytes);
+      if (digits == 16) {
+        // Eight bytes, the most common: a known count assigns in plain stores.
+        return {end_of_line(at + 16, end),
+                assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
+      }
       const int count = digits / 2;
       return {end_of_line(at + digits, end),
               assign_frame(time_stamp_value, identifier, count, bytes,
