@@ -100,16 +100,20 @@ std::uint32_t identifier_at(const char* at) {
          hex_value(at[2]);
 }
 
-std::uint32_t hex_pair(const char* at) {
-  return std::uint32_t{hex_value(at[0])} << 4 | hex_value(at[1]);
+// Sets byte `index` of `bytes` to the pair of hex digits at `at`.
+void set_hex_pair(std::uint64_t& bytes, std::size_t index, const char* at) {
+  const std::size_t shift = 8 * index;
+  const std::uint64_t pair = std::uint64_t{hex_value(at[0])} << 4 | hex_value(at[1]);
+  bytes = (bytes & ~(std::uint64_t{0xFF} << shift)) | pair << shift;
 }
 
 // The print layout's data bytes after the "]" of `length`, read as the
 // pattern's " %02X" directives read them: up to eight, the count returned
-// and `at` left where reading stopped. Returns -1 where formatted input could read
-// a byte other than as two hex digits (a sign, a 0x prefix, one digit, or
-// three before the eighth byte).
-int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint32_t (&bytes)[8]) {
+// and `at` left where reading stopped, byte i in bits 8i to 8i + 7 of
+// `bytes`. Returns -1 where formatted input could read a byte other than as
+// two hex digits (a sign, a 0x prefix, one digit, or three before the eighth
+// byte).
+int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint64_t& bytes) {
   // First as candump prints `length` bytes, then one at a time from there.
   int count = 0;
   const int printed = length < 8 ? length : 8;
@@ -124,7 +128,7 @@ int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint
     if (end - at < 2 || !is_hex(at[1]) || (count < 7 && end - at > 2 && is_hex(at[2]))) {
       return -1;
     }
-    bytes[count] = hex_pair(at);
+    set_hex_pair(bytes, static_cast<std::size_t>(count), at);
     at += 2;
   }
   return count;
@@ -135,8 +139,7 @@ int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint
 // the frame: "#" or "##" and a flags digit, pairs of hex digits (at most 8,
 // or 64 for CAN FD), one "." allowed before each, "_" and a DLC digit after
 // eight classic bytes, then white space or the end of the line.
-bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
-                    std::size_t& count) {
+bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std::size_t& count) {
   const bool flexible = at != end && *at == '#';
   if (flexible) {
     if (end - at < 2 || !is_hex(at[1])) return false;
@@ -148,7 +151,7 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
   // kept.
   while (end - at >= 16) {
     int digits = leading_hex_digits(at);
-    if (count == 0) hex_pairs(at, bytes);
+    if (count == 0) bytes = hex_pairs(at);
     const int looked_at = digits == 16 && end - at >= 32 ? 32 : 16;
     if (looked_at == 32) digits += leading_hex_digits(at + 16);
     const auto pairs = static_cast<std::size_t>(digits / 2);
@@ -164,7 +167,7 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
     }
     if (at == end || !is_hex(*at)) break;
     if (end - at < 2 || !is_hex(at[1]) || count == max_bytes) return false;
-    if (count < 8) bytes[count] = hex_pair(at);
+    if (count < 8) set_hex_pair(bytes, count, at);
     ++count;
     at += 2;
   }
@@ -179,25 +182,21 @@ bool log_file_bytes(const char*& at, const char* end, std::uint32_t (&bytes)[8],
                                                         double time_stamp_value,
                                                         std::uint32_t identifier,
                                                         frame_record& record) {
-  std::uint32_t bytes[8];
   if (end - at > 16) {
     // Up to eight bytes and white space, as candump writes most frames.
     const int digits = leading_hex_digits(at);
     if (digits % 2 == 0 && is_space(at[digits])) {
-      hex_pairs(at, bytes);
-      if (digits == 16) {
-        // Eight bytes, the most common: a known count assigns in plain stores.
-        return {end_of_line(at + 16, end),
-                assign_frame(time_stamp_value, identifier, 8, bytes, 8, record)};
-      }
       const int count = digits / 2;
       return {end_of_line(at + digits, end),
-              assign_frame(time_stamp_value, identifier, count, bytes,
+              assign_frame(time_stamp_value, identifier, count, hex_pairs(at),
                            static_cast<std::size_t>(count), record)};
     }
   }
+  std::uint64_t bytes = 0;
   std::size_t count;
-  if (log_file_bytes(at, end, bytes, count)) {
+  if (at != end && *at == 'R') {
+    ++at;  // a remote frame, which the reader does not take
+  } else if (log_file_bytes(at, end, bytes, count)) {
     return {end_of_line(at, end),
             assign_frame(time_stamp_value, identifier, static_cast<std::int32_t>(count), bytes,
                          count, record)};
@@ -268,7 +267,7 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 [[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end, int length,
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
-  std::uint32_t bytes[8];
+  std::uint64_t bytes;
   if (!printed_bytes(at + 15, length, bytes)) return false;
   const char* const after = at + 16 + 3 * length;
   if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n')) return false;
@@ -347,7 +346,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     return true;
   }
 
-  std::uint32_t bytes[8];
+  std::uint64_t bytes = 0;
   if (at != end && *at == '#') {
     // The log-file layout, which candump writes with seconds only. A frame
     // its reader does not take (remote, malformed) keeps the pattern's

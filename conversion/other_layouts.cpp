@@ -49,7 +49,7 @@ int read_log_file_frame(const char* at, frame_record& record) {
     at += 2;
   }
   const std::size_t max_bytes = flexible_data ? 64 : 8;
-  std::uint32_t bytes[8];
+  std::uint64_t bytes = 0;
   std::size_t count = 0;
   for (;;) {
     if (*at == '.') {
@@ -58,7 +58,10 @@ int read_log_file_frame(const char* at, frame_record& record) {
     }
     if (!is_hex(*at)) break;
     if (!is_hex(at[1]) || count == max_bytes) return 0;
-    if (count < 8) bytes[count] = std::uint32_t{hex_value(at[0])} << 4 | hex_value(at[1]);
+    if (count < 8) {
+      const std::uint64_t pair = std::uint64_t{hex_value(at[0])} << 4 | hex_value(at[1]);
+      bytes |= pair << 8 * count;
+    }
     ++count;
     at += 2;
   }

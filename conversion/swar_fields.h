@@ -81,18 +81,15 @@ inline std::uint64_t low_half(__m128i vector) {
   return static_cast<std::uint64_t>(_mm_cvtsi128_si64(vector));
 }
 
-inline std::uint32_t byte_at(std::uint64_t word, int offset) {
-  return static_cast<std::uint32_t>(word >> (8 * offset) & 0xFF);
-}
-
 }  // namespace sse2
 
 // The print layout's first `count` (1 to 8) bytes after the "]", as
 // candump prints them: "  HH HH ... HH", and below eight no hex digit
 // right after the last (formatted input would read it as another byte).
-// Reads 25 characters, from two overlapping vectors: 0-15 and 9-24.
-[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count,
-                                                 std::uint32_t (&bytes)[8]) {
+// Sets `bytes` to them and the bytes after, whatever they are: byte i in
+// bits 8i to 8i + 7. Reads 25 characters, from two overlapping vectors:
+// 0-15 and 9-24.
+[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
   using namespace sse2;
   // Byte i's digits are characters 2 + 3i and 3 + 3i; spaces are 0, 1 and
   // those between the bytes.
@@ -120,14 +117,11 @@ inline std::uint32_t byte_at(std::uint64_t word, int offset) {
   const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
   const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
   // Characters 2, 5; 8, 11, 14 (8 on); 17, 20, 23 (the second's 8 on).
-  bytes[0] = byte_at(low, 2);
-  bytes[1] = byte_at(low, 5);
-  bytes[2] = byte_at(middle, 0);
-  bytes[3] = byte_at(middle, 3);
-  bytes[4] = byte_at(middle, 6);
-  bytes[5] = byte_at(high, 0);
-  bytes[6] = byte_at(high, 3);
-  bytes[7] = byte_at(high, 6);
+  const auto place = [](std::uint64_t word, int from, int to) {
+    return (word >> (8 * from) & 0xFF) << (8 * to);
+  };
+  bytes = place(low, 2, 0) | place(low, 5, 1) | place(middle, 0, 2) | place(middle, 3, 3) |
+          place(middle, 6, 4) | place(high, 0, 5) | place(high, 3, 6) | place(high, 6, 7);
   return true;
 }
 
@@ -138,17 +132,17 @@ inline std::uint32_t byte_at(std::uint64_t word, int offset) {
 }
 
 // The 8 bytes that the 16 characters at `at` give as pairs of hex digits,
-// whatever they are: the caller keeps those it has checked.
-[[gnu::always_inline]] inline void hex_pairs(const char* at, std::uint32_t (&bytes)[8]) {
+// whatever they are, byte i in bits 8i to 8i + 7: the caller keeps those it
+// has checked.
+[[gnu::always_inline]] inline std::uint64_t hex_pairs(const char* at) {
   using namespace sse2;
   // The pairs at even places, packed into the low half.
   const __m128i pairs = _mm_and_si128(digit_pairs(load(at)), _mm_set1_epi16(0xFF));
-  const std::uint64_t packed = low_half(_mm_packus_epi16(pairs, pairs));
-  for (int i = 0; i < 8; ++i) bytes[i] = byte_at(packed, i);
+  return low_half(_mm_packus_epi16(pairs, pairs));
 }
 #else
 // Without vectors the grammar reads printed bytes one at a time.
-inline bool printed_bytes(const char*, int, std::uint32_t (&)[8]) { return false; }
+inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
 
 [[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
   const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,
@@ -158,13 +152,14 @@ inline bool printed_bytes(const char*, int, std::uint32_t (&)[8]) { return false
                            : 16;
 }
 
-[[gnu::always_inline]] inline void hex_pairs(const char* at, std::uint32_t (&bytes)[8]) {
-  for (int i = 0; i < 2; ++i) {
-    const std::uint64_t pairs = pluckrow::hex_pairs(hex_nibbles(load_eight(at + 8 * i)));
-    for (int k = 0; k < 4; ++k) {
-      bytes[4 * i + k] = static_cast<std::uint32_t>(pairs >> (16 * k) & 0xFF);
-    }
-  }
+[[gnu::always_inline]] inline std::uint64_t hex_pairs(const char* at) {
+  // The pairs at even places of each word of eight, packed into its low half.
+  const auto packed_pairs = [](const char* eight) {
+    std::uint64_t pairs = pluckrow::hex_pairs(hex_nibbles(load_eight(eight))) & 0x00FF00FF00FF00FF;
+    pairs = (pairs | pairs >> 8) & 0x0000FFFF0000FFFF;
+    return (pairs | pairs >> 16) & 0xFFFFFFFF;
+  };
+  return packed_pairs(at) | packed_pairs(at + 8) << 32;
 }
 #endif
 
