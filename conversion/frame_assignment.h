@@ -7,10 +7,7 @@
 #include <cstdint>
 
 #include "conversion/frame_record.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "conversion/vectors.h"
 
 namespace pluckrow {
 
@@ -25,7 +22,7 @@ namespace pluckrow {
   record.identifier = identifier;
   record.length = length;
   const std::size_t kept = std::min<std::size_t>(count, 8);
-#ifdef __SSE2__
+#if PLUCKROW_SSE2
   // The count varies line by line in short frames: the fields it does not
   // reach are blended back in, rather than chosen by a branch.
   static_assert(offsetof(frame_record, data7) - offsetof(frame_record, data0) ==

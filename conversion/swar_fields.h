@@ -10,10 +10,7 @@
 #include <cstdint>
 
 #include "conversion/swar.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "conversion/vectors.h"
 
 namespace pluckrow::swar_fields {
 
@@ -46,7 +43,7 @@ inline std::uint32_t eight_digits_value(std::uint64_t word) {
 
 // The bytes candump prints: in the print layout, and as the log file's
 // runs of hex digits.
-#ifdef __SSE2__
+#if PLUCKROW_SSE2
 // SSE2, part of every x86-64: sixteen characters at a time.
 namespace sse2 {
 
