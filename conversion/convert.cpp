@@ -1,6 +1,7 @@
 #include "conversion/convert.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string_view>
 
@@ -60,25 +61,55 @@ char* write_pair(char* at, unsigned value) {
   return at + 2;
 }
 
-// Rows hold random signs and digit counts, so the two helpers below avoid
-// branches: they store more than they keep, and the characters written next
-// cover the spare ones. Both stay within `max_row_bytes` of the row's start.
-
-// Writes a minus sign kept only when `negative`.
-char* write_sign(char* at, bool negative) {
-  *at = '-';
-  return at + negative;
+// A text of up to seven characters, the first in the low byte of a word,
+// with its length in the top byte. Rows hold random signs and digit counts,
+// so such texts are written without a branch: the whole word is stored and
+// the characters written next cover the spare ones, within
+// `max_row_bytes` of the row's start.
+constexpr std::uint64_t short_text(bool negative, unsigned magnitude, char suffix) {
+  char text[8] = {};
+  std::size_t length = 0;
+  if (negative) text[length++] = '-';
+  if (magnitude >= 100) text[length++] = static_cast<char>('0' + magnitude / 100);
+  if (magnitude >= 10) text[length++] = static_cast<char>('0' + magnitude / 10 % 10);
+  text[length++] = static_cast<char>('0' + magnitude % 10);
+  text[length++] = suffix;
+  std::uint64_t word = std::uint64_t{length} << 56;
+  for (std::size_t i = 0; i < length; ++i) {
+    word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+  }
+  return word;
 }
 
-// Writes `value` (below 1000) in decimal without leading zeros, storing
-// three characters.
-char* write_below_1000(char* at, unsigned value) {
-  const char* const pair = &digit_pairs[2 * (value % 100)];
-  const char digits[6] = {static_cast<char>('0' + value / 100), pair[0], pair[1]};
-  const unsigned count = 1u + (value >= 10) + (value >= 100);
-  std::memcpy(at, digits + 3 - count, 3);
-  return at + count;
+char* write_text(char* at, std::uint64_t text) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(at, &text, sizeof text);
+  } else {
+    for (std::size_t i = 0; i < sizeof text; ++i) at[i] = static_cast<char>(text >> (8 * i));
+  }
+  return at + (text >> 56);
 }
+
+// The held value and its comma, "-128," to "127,", by the value's byte.
+constexpr auto held_texts = [] {
+  std::array<std::uint64_t, 256> texts{};
+  for (int value = -128; value < 128; ++value) {
+    texts[static_cast<std::uint8_t>(value)] =
+        short_text(value < 0, static_cast<unsigned>(value < 0 ? -value : value), ',');
+  }
+  return texts;
+}();
+
+// A scaled sample's sign, whole part (at most 250) and point, "0." to
+// "255." and, 256 places on, "-0." to "-255.".
+constexpr auto whole_texts = [] {
+  std::array<std::uint64_t, 512> texts{};
+  for (unsigned whole = 0; whole < 256; ++whole) {
+    texts[whole] = short_text(false, whole, '.');
+    texts[256 + whole] = short_text(true, whole, '.');
+  }
+  return texts;
+}();
 
 std::int8_t held_value_of(const frame_record& record) {
   return static_cast<std::int8_t>(record.data0 & 0xFF);
@@ -91,10 +122,7 @@ std::int16_t sample_of(const frame_record& record) {
 }  // namespace
 
 std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
-  char* at = write_sign(out, held_value < 0);
-  at = write_below_1000(at, static_cast<unsigned>(held_value < 0 ? -held_value : held_value));
-  *at++ = ',';
-  at = write_sign(at, sample < 0);
+  char* at = write_text(out, held_texts[static_cast<std::uint8_t>(held_value)]);
   // The product is exactly magnitude * scale_numerator / 2^31 in double (it
   // needs at most 39 bits), so %f's correctly rounded six decimals are this
   // integer quotient rounded to nearest. Ties would need 2^24 to divide the
@@ -103,8 +131,8 @@ std::size_t format_row(std::int8_t held_value, std::int16_t sample, char* out) {
   const std::uint64_t micros =
       (magnitude * scale_numerator * 1'000'000 + (std::uint64_t{1} << (scale_shift - 1))) >>
       scale_shift;
-  at = write_below_1000(at, static_cast<unsigned>(micros / 1'000'000));
-  *at++ = '.';
+  const auto whole = static_cast<std::size_t>(micros / 1'000'000);
+  at = write_text(at, whole_texts[(sample < 0 ? 256 : 0) + whole]);
   const auto fraction = static_cast<unsigned>(micros % 1'000'000);
   at = write_pair(at, fraction / 10'000);
   at = write_pair(at, fraction / 100 % 100);
