@@ -290,12 +290,29 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
          read_print_tail(at + 22, end, length, time_stamp_value, record, match);
 }
 
+// The line as `candump -l` writes a classic frame, the log-file layout:
+//
+//   (1436509053.850870) can0 102#0011223344556677
+[[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
+                                                frame_record& record, line_match& match) {
+  constexpr std::uint64_t first_seven = 0x00FF'FFFF'FFFF'FFFF;
+  double time_stamp_value;
+  if (end - at <= 29 || at[0] != '(' ||
+      (load_eight(at + 18) & first_seven) != (word_of(") can0  ") & first_seven) || at[28] != '#' ||
+      (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF ||
+      !candump_time_stamp(at + 1, end, time_stamp_value)) {
+    return false;
+  }
+  match = log_file_frame(at + 29, end, time_stamp_value, identifier_at(at + 25), record);
+  return true;
+}
+
 }  // namespace
 
 bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (match_ta_line(at, end, record, match)) [[likely]] {
+  if (match_ta_line(at, end, record, match) || match_l_line(at, end, record, match)) [[likely]] {
     return true;
   }
   at = skip_blanks(at, end);
