@@ -27,6 +27,11 @@ const char* skip_blanks(const char* at, const char* end) {
 // the text, where a line cut at the read limit ends.
 [[gnu::always_inline]] inline const char* end_of_line(const char* at, const char* end) {
   if (at != end && *at == '\n') return at + 1;
+  if (end - at >= 16) {
+    // Most lines end within sixteen characters of where matching stops.
+    const int offset = swar_fields::newline_offset(at);
+    if (offset < 16) return at + offset + 1;
+  }
   const void* const newline = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
   return newline != nullptr ? static_cast<const char*>(newline) + 1 : end;
 }

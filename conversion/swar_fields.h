@@ -133,6 +133,14 @@ inline std::uint64_t low_half(__m128i vector) {
   return std::countr_one(static_cast<unsigned>(sse2::hex_digit_mask(sse2::load(at))));
 }
 
+// Where the first newline among the 16 characters at `at` is (0 to 15), or
+// 16 if none is.
+[[gnu::always_inline]] inline int newline_offset(const char* at) {
+  using namespace sse2;
+  const int newlines = _mm_movemask_epi8(_mm_cmpeq_epi8(load(at), _mm_set1_epi8('\n')));
+  return std::countr_zero(static_cast<unsigned>(newlines) | 0x10000u);
+}
+
 // The 8 bytes that the 16 characters at `at` give as pairs of hex digits,
 // whatever they are, byte i in bits 8i to 8i + 7: the caller keeps those it
 // has checked.
@@ -152,6 +160,19 @@ inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
   return not_hex[0] != 0   ? std::countr_zero(not_hex[0]) / 8
          : not_hex[1] != 0 ? 8 + std::countr_zero(not_hex[1]) / 8
                            : 16;
+}
+
+[[gnu::always_inline]] inline int newline_offset(const char* at) {
+  // The lowest byte flagged is exact: a false flag needs a zero byte below.
+  const auto newline_at = [](std::uint64_t word) {
+    const std::uint64_t x = word ^ ones * '\n';
+    return (x - ones) & ~x & ones * 0x80;
+  };
+  const std::uint64_t first = newline_at(load_eight(at));
+  const std::uint64_t second = newline_at(load_eight(at + 8));
+  return first != 0    ? std::countr_zero(first) / 8
+         : second != 0 ? 8 + std::countr_zero(second) / 8
+                       : 16;
 }
 
 [[gnu::always_inline]] inline std::uint64_t hex_pairs(const char* at) {
