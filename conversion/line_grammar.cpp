@@ -15,6 +15,7 @@ namespace {
 using swar_fields::candump_time_stamp;
 using swar_fields::hex_pairs;
 using swar_fields::leading_hex_digits;
+using swar_fields::leading_hex_digits_of_64;
 using swar_fields::printed_bytes;
 
 const char* skip_blanks(const char* at, const char* end) {
@@ -152,18 +153,17 @@ bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std:
   }
   const std::size_t max_bytes = flexible ? 64 : 8;
   count = 0;
-  // Sixteen or 32 digits at a time while they last; the first eight bytes
-  // kept.
+  // Runs of digits 64 or 16 characters at a time while they last; the
+  // first eight bytes kept.
   while (end - at >= 16) {
-    int digits = leading_hex_digits(at);
+    const int looked_at = end - at >= 64 ? 64 : 16;
+    const int digits = looked_at == 64 ? leading_hex_digits_of_64(at) : leading_hex_digits(at);
     if (count == 0) bytes = hex_pairs(at);
-    const int looked_at = digits == 16 && end - at >= 32 ? 32 : 16;
-    if (looked_at == 32) digits += leading_hex_digits(at + 16);
     const auto pairs = static_cast<std::size_t>(digits / 2);
     if (count + pairs > max_bytes) return false;
     count += pairs;
     at += 2 * pairs;
-    if (digits < looked_at) break;
+    if (digits < looked_at || at == end || !is_hex(*at)) break;
   }
   for (;;) {
     if (at != end && *at == '.') {
