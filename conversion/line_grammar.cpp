@@ -12,11 +12,13 @@
 namespace pluckrow {
 namespace {
 
+using swar_fields::candump_date;
 using swar_fields::candump_time_stamp;
 using swar_fields::hex_pairs;
 using swar_fields::leading_hex_digits;
 using swar_fields::leading_hex_digits_of_64;
 using swar_fields::printed_bytes;
+using swar_fields::relative_time_stamp;
 
 const char* skip_blanks(const char* at, const char* end) {
   while (at != end && *at == ' ') ++at;  // candump's own
@@ -235,13 +237,6 @@ std::string_view interface_named(const char* at, const char* end) {
 
 namespace {
 
-// Eight characters as `load_eight` reads them.
-constexpr std::uint64_t word_of(const char (&text)[9]) {
-  std::uint64_t word = 0;
-  for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(text[i]);
-  return word;
-}
-
 // The rest of candump's print line of a classic frame of 1 to 8 bytes, from
 // the interface on, at fixed places: the common case of every time stamp.
 //
@@ -282,17 +277,37 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
   return true;
 }
 
-// The line as `candump -ta` prints a classic frame, by far the most common:
+// The line as `candump -ta` prints a classic frame, by far the most common,
+// or as -td and -tz print it, with `whole_digits` 10 or 3 before the
+// time stamp's point:
 //
 //    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
-[[gnu::always_inline]] inline bool match_ta_line(const char* at, const char* end,
-                                                 frame_record& record, line_match& match) {
+//    (000.123456)  can0  102   [8]  00 11 22 33 44 55 66 77
+template <int whole_digits>
+[[gnu::always_inline]] inline bool match_timed_print_line(const char* at, const char* end,
+                                                          frame_record& record, line_match& match) {
+  constexpr std::ptrdiff_t tail = 2 + whole_digits + 8 + 2;  // " (", ".123456)", "  "
   double time_stamp_value;
   int length;
-  return end - at > 22 && at[0] == ' ' && at[1] == '(' && at[20] == ' ' && at[21] == ' ' &&
-         (length = print_tail_length(at + 22, end)) != 0 &&
-         candump_time_stamp(at + 2, end, time_stamp_value) &&
-         read_print_tail(at + 22, end, length, time_stamp_value, record, match);
+  return end - at > tail && at[0] == ' ' && at[1] == '(' && at[tail - 2] == ' ' &&
+         at[tail - 1] == ' ' && (length = print_tail_length(at + tail, end)) != 0 &&
+         (whole_digits == 10 ? candump_time_stamp(at + 2, end, time_stamp_value)
+                             : relative_time_stamp(at + 2, end, time_stamp_value)) &&
+         read_print_tail(at + tail, end, length, time_stamp_value, record, match);
+}
+
+// The line as `candump -tA` prints a classic frame, its time stamp a date,
+// which gives no time stamp in seconds:
+//
+//    (2015-07-10 08:57:33.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
+[[gnu::always_inline]] inline bool match_date_print_line(const char* at, const char* end,
+                                                         frame_record& record, line_match& match) {
+  constexpr std::ptrdiff_t tail = 2 + 27 + 2;  // " (", "2015-07-10 08:57:33.850870)", "  "
+  int length;
+  return end - at > tail && at[0] == ' ' && at[1] == '(' && at[tail - 2] == ' ' &&
+         at[tail - 1] == ' ' && (length = print_tail_length(at + tail, end)) != 0 &&
+         candump_date(at + 2, end) &&
+         read_print_tail(at + tail, end, length, no_time_stamp, record, match);
 }
 
 // The line as `candump -l` writes a classic frame, the log-file layout:
@@ -317,7 +332,9 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (match_ta_line(at, end, record, match) || match_l_line(at, end, record, match)) [[likely]] {
+  if (match_timed_print_line<10>(at, end, record, match) || match_l_line(at, end, record, match) ||
+      match_timed_print_line<3>(at, end, record, match) ||
+      match_date_print_line(at, end, record, match)) [[likely]] {
     return true;
   }
   at = skip_blanks(at, end);

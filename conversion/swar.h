@@ -19,6 +19,13 @@ inline std::uint64_t load_eight(const char* at) {
   return word;
 }
 
+// The eight characters at `text` as `load_eight` reads them, at compile time.
+constexpr std::uint64_t word_of(const char* text) {
+  std::uint64_t word = 0;
+  for (int i = 7; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(text[i]);
+  return word;
+}
+
 inline constexpr std::uint64_t ones = 0x0101010101010101;
 
 // The high bit of each byte of `word` set where the byte lies in [low, high]

@@ -270,6 +270,55 @@ inline constexpr std::ptrdiff_t digits_lookahead = 16;
   return true;
 }
 
+// candump prints relative time stamps (-td, -tz) as "%03ld.%06ld)": when
+// the text at `start` has that shape, sets `value` to it and returns true.
+// The nine digits are read as two words of eight, padded with '0' on the
+// left, and converted as below.
+[[gnu::always_inline]] inline bool relative_time_stamp(const char* start, const char* end,
+                                                       double& value) {
+  if (end - start < 12 || start[3] != '.' || start[10] != ')') return false;
+  const std::uint64_t whole = load_eight(start) << 40 | 0x30'3030'3030;
+  const std::uint64_t fraction = load_eight(start + 4) << 16 | 0x3030;
+  if (!eight_digits(whole) || !eight_digits(fraction)) return false;
+  const std::uint64_t mantissa =
+      std::uint64_t{eight_digits_value(whole)} * 1'000'000 + eight_digits_value(fraction);
+  value = static_cast<double>(mantissa) / 1e6;
+  return true;
+}
+
+// Whether the text at `start` is candump's date time stamp (-tA) with six
+// digits after the point, and its ")": "2015-07-10 08:57:33.850870)",
+// checked as four words of eight: their separators, and digits elsewhere.
+[[gnu::always_inline]] inline bool candump_date(const char* start, const char* end) {
+  static constexpr char shape[] = "0000-00-00 00:00:00.000000)";
+  struct word_shape {
+    std::size_t offset;
+    std::uint64_t characters;
+    std::uint64_t separators;  // the bytes that are not digits
+  };
+  static constexpr auto words = [] {
+    std::array<word_shape, 4> out{};
+    constexpr std::size_t offsets[] = {0, 8, 16, 19};
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      out[i].offset = offsets[i];
+      out[i].characters = word_of(shape + offsets[i]);
+      for (std::size_t k = 0; k < 8; ++k) {
+        if (shape[offsets[i] + k] != '0') out[i].separators |= std::uint64_t{0xFF} << (8 * k);
+      }
+    }
+    return out;
+  }();
+  if (end - start < static_cast<std::ptrdiff_t>(sizeof shape - 1)) return false;
+  bool matches = true;
+  for (const word_shape& shape_word : words) {
+    const std::uint64_t word = load_eight(start + shape_word.offset);
+    const std::uint64_t separators = shape_word.separators;
+    matches &= ((word & separators) == (shape_word.characters & separators)) &
+               eight_digits((word & ~separators) | (ones * '0' & separators));
+  }
+  return matches;
+}
+
 // Reads "digits.digits" followed by ")" and returns the position of the
 // ")", or nullptr. With at most 2^53 in its digits the number is an exact
 // double, and dividing it by an exact power of ten rounds once, so the
