@@ -277,37 +277,44 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
   return true;
 }
 
-// The line as `candump -ta` prints a classic frame, by far the most common,
-// or as -td and -tz print it, with `whole_digits` 10 or 3 before the
-// time stamp's point:
+// A print line's time stamp, at a width of its own: candump's absolute
+// seconds (-ta), relative seconds (-td, -tz), a date (-tA), or none.
+enum class print_stamp { absolute, relative, date, none };
+
+// The line as candump prints a classic frame with a time stamp of `kind`,
+// at fixed places; -ta's, the first, is by far the most common:
 //
 //    (1436509053.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
 //    (000.123456)  can0  102   [8]  00 11 22 33 44 55 66 77
-template <int whole_digits>
-[[gnu::always_inline]] inline bool match_timed_print_line(const char* at, const char* end,
-                                                          frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t tail = 2 + whole_digits + 8 + 2;  // " (", ".123456)", "  "
-  double time_stamp_value;
-  int length;
-  return end - at > tail && at[0] == ' ' && at[1] == '(' && at[tail - 2] == ' ' &&
-         at[tail - 1] == ' ' && (length = print_tail_length(at + tail, end)) != 0 &&
-         (whole_digits == 10 ? candump_time_stamp(at + 2, end, time_stamp_value)
-                             : relative_time_stamp(at + 2, end, time_stamp_value)) &&
-         read_print_tail(at + tail, end, length, time_stamp_value, record, match);
-}
-
-// The line as `candump -tA` prints a classic frame, its time stamp a date,
-// which gives no time stamp in seconds:
-//
 //    (2015-07-10 08:57:33.850870)  can0  102   [8]  00 11 22 33 44 55 66 77
-[[gnu::always_inline]] inline bool match_date_print_line(const char* at, const char* end,
-                                                         frame_record& record, line_match& match) {
-  constexpr std::ptrdiff_t tail = 2 + 27 + 2;  // " (", "2015-07-10 08:57:33.850870)", "  "
+//   can0  102   [8]  00 11 22 33 44 55 66 77
+//
+// A date or no time stamp gives none in seconds.
+template <print_stamp kind>
+[[gnu::always_inline]] inline bool match_print_line(const char* at, const char* end,
+                                                    frame_record& record, line_match& match) {
+  // The time stamp's characters with its parentheses.
+  constexpr std::ptrdiff_t stamp_width = kind == print_stamp::absolute   ? 19
+                                         : kind == print_stamp::relative ? 12
+                                         : kind == print_stamp::date     ? 28
+                                                                         : 0;
+  // " ", the time stamp and "  "; "  " alone without one.
+  constexpr std::ptrdiff_t tail = kind == print_stamp::none ? 2 : 1 + stamp_width + 2;
+  double time_stamp_value = no_time_stamp;
   int length;
-  return end - at > tail && at[0] == ' ' && at[1] == '(' && at[tail - 2] == ' ' &&
-         at[tail - 1] == ' ' && (length = print_tail_length(at + tail, end)) != 0 &&
-         candump_date(at + 2, end) &&
-         read_print_tail(at + tail, end, length, no_time_stamp, record, match);
+  if (end - at <= tail || at[0] != ' ' || at[tail - 2] != ' ' || at[tail - 1] != ' ' ||
+      (kind != print_stamp::none && at[1] != '(') ||
+      (length = print_tail_length(at + tail, end)) == 0) {
+    return false;
+  }
+  if constexpr (kind == print_stamp::absolute) {
+    if (!candump_time_stamp(at + 2, end, time_stamp_value)) return false;
+  } else if constexpr (kind == print_stamp::relative) {
+    if (!relative_time_stamp(at + 2, end, time_stamp_value)) return false;
+  } else if constexpr (kind == print_stamp::date) {
+    if (!candump_date(at + 2, end)) return false;
+  }
+  return read_print_tail(at + tail, end, length, time_stamp_value, record, match);
 }
 
 // The line as `candump -l` writes a classic frame, the log-file layout:
@@ -332,9 +339,11 @@ template <int whole_digits>
 bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (match_timed_print_line<10>(at, end, record, match) || match_l_line(at, end, record, match) ||
-      match_timed_print_line<3>(at, end, record, match) ||
-      match_date_print_line(at, end, record, match)) [[likely]] {
+  if (match_print_line<print_stamp::absolute>(at, end, record, match) ||
+      match_l_line(at, end, record, match) ||
+      match_print_line<print_stamp::relative>(at, end, record, match) ||
+      match_print_line<print_stamp::date>(at, end, record, match) ||
+      match_print_line<print_stamp::none>(at, end, record, match)) [[likely]] {
     return true;
   }
   at = skip_blanks(at, end);
