@@ -149,7 +149,7 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
   std::int8_t held_value = initial_held_value;
   std::size_t lines = 0;
   for (std::string_view text; reader.next_text(text); ++lines) {
-    const line_match line = match_log_line(text, record);
+    const line_match line = match_log_line(text, record, time_stamps::skipped);
     reader.consume(line.end);
     // Which of the two a line is varies line by line: the held value is
     // chosen without a branch, and only a row takes one.

@@ -57,6 +57,12 @@ inline constexpr std::size_t max_line_bytes = read_limit - 1;
 // stamp, or with candump's date form.
 inline constexpr double no_time_stamp = std::numeric_limits<double>::quiet_NaN();
 
+// Whether a match computes the value of a line's time stamp in seconds. No
+// row shows it and the conversion never reads it, so the conversion's
+// matches skip that arithmetic on the lines candump writes and leave NaN in
+// the field; the fields assigned and their count are the same either way.
+enum class time_stamps { computed, skipped };
+
 // A line matched where it lies: where it ends (past its newline, or where
 // it was cut at the read limit) and how many leading fields of
 // `frame_record` it assigned, 0 to `all_fields`; a line assigned a field

@@ -292,7 +292,8 @@ enum class print_stamp { absolute, relative, date, none };
 // A date or no time stamp gives none in seconds.
 template <print_stamp kind>
 [[gnu::always_inline]] inline bool match_print_line(const char* at, const char* end,
-                                                    frame_record& record, line_match& match) {
+                                                    time_stamps wanted, frame_record& record,
+                                                    line_match& match) {
   // The time stamp's characters with its parentheses.
   constexpr std::ptrdiff_t stamp_width = kind == print_stamp::absolute   ? 19
                                          : kind == print_stamp::relative ? 12
@@ -301,6 +302,7 @@ template <print_stamp kind>
   // " ", the time stamp and "  "; "  " alone without one.
   constexpr std::ptrdiff_t tail = kind == print_stamp::none ? 2 : 1 + stamp_width + 2;
   double time_stamp_value = no_time_stamp;
+  double* const value = wanted == time_stamps::computed ? &time_stamp_value : nullptr;
   int length;
   if (end - at <= tail || at[0] != ' ' || at[tail - 2] != ' ' || at[tail - 1] != ' ' ||
       (kind != print_stamp::none && at[1] != '(') ||
@@ -308,9 +310,9 @@ template <print_stamp kind>
     return false;
   }
   if constexpr (kind == print_stamp::absolute) {
-    if (!candump_time_stamp(at + 2, end, time_stamp_value)) return false;
+    if (!candump_time_stamp(at + 2, end, value)) return false;
   } else if constexpr (kind == print_stamp::relative) {
-    if (!relative_time_stamp(at + 2, end, time_stamp_value)) return false;
+    if (!relative_time_stamp(at + 2, end, value)) return false;
   } else if constexpr (kind == print_stamp::date) {
     if (!candump_date(at + 2, end)) return false;
   }
@@ -320,14 +322,15 @@ template <print_stamp kind>
 // The line as `candump -l` writes a classic frame, the log-file layout:
 //
 //   (1436509053.850870) can0 102#0011223344556677
-[[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end,
+[[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end, time_stamps wanted,
                                                 frame_record& record, line_match& match) {
   constexpr std::uint64_t first_seven = 0x00FF'FFFF'FFFF'FFFF;
-  double time_stamp_value;
+  double time_stamp_value = no_time_stamp;
   if (end - at <= 29 || at[0] != '(' ||
       (load_eight(at + 18) & first_seven) != (word_of(") can0  ") & first_seven) || at[28] != '#' ||
       (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF ||
-      !candump_time_stamp(at + 1, end, time_stamp_value)) {
+      !candump_time_stamp(at + 1, end,
+                          wanted == time_stamps::computed ? &time_stamp_value : nullptr)) {
     return false;
   }
   match = log_file_frame(at + 29, end, time_stamp_value, identifier_at(at + 25), record);
@@ -336,14 +339,15 @@ template <print_stamp kind>
 
 }  // namespace
 
-bool match_candump_line(std::string_view text, frame_record& record, line_match& match) {
+bool match_candump_line(std::string_view text, frame_record& record, line_match& match,
+                        time_stamps wanted) {
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (match_print_line<print_stamp::absolute>(at, end, record, match) ||
-      match_l_line(at, end, record, match) ||
-      match_print_line<print_stamp::relative>(at, end, record, match) ||
-      match_print_line<print_stamp::date>(at, end, record, match) ||
-      match_print_line<print_stamp::none>(at, end, record, match)) [[likely]] {
+  if (match_print_line<print_stamp::absolute>(at, end, wanted, record, match) ||
+      match_l_line(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::relative>(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::date>(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::none>(at, end, wanted, record, match)) [[likely]] {
     return true;
   }
   at = skip_blanks(at, end);

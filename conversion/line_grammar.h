@@ -28,7 +28,8 @@ namespace pluckrow {
 // Matches the line at the start of `text` (as `match_log_line` takes it).
 // On a line of the grammar assigns its fields, sets `match` and returns
 // true; otherwise assigns nothing and returns false.
-bool match_candump_line(std::string_view text, frame_record& record, line_match& match);
+bool match_candump_line(std::string_view text, frame_record& record, line_match& match,
+                        time_stamps wanted = time_stamps::computed);
 
 // The interface named at `at` by a frame line of another interface, "can1"
 // in "can1  102   [8]  ..." or "can1 102#...": a letter, then up to 14

@@ -9,9 +9,9 @@ namespace pluckrow {
 
 // One named result, built in the caller's place: a copy would read back as
 // one wide load what the matcher has just stored field by field, and stall.
-line_match match_log_line(std::string_view text, frame_record& record) {
+line_match match_log_line(std::string_view text, frame_record& record, time_stamps wanted) {
   line_match match;
-  if (!match_candump_line(text, record, match)) [[unlikely]] {
+  if (!match_candump_line(text, record, match, wanted)) [[unlikely]] {
     const void* const newline = std::memchr(text.data(), '\n', text.size());
     const char* const end =
         newline != nullptr ? static_cast<const char*>(newline) + 1 : text.data() + text.size();

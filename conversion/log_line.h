@@ -24,7 +24,8 @@ namespace pluckrow {
 // lies past the line is never read as part of it. The grammar matcher
 // (line_grammar.h) takes the lines candump writes; every other line goes
 // to the exact matcher (exact_matcher.h). Each line is matched once.
-line_match match_log_line(std::string_view text, frame_record& record);
+line_match match_log_line(std::string_view text, frame_record& record,
+                          time_stamps wanted = time_stamps::computed);
 
 // The interface a line of another interface names (vcan0), or empty: for
 // a line whose match stopped before "can0", and only when its caller needs

@@ -253,36 +253,39 @@ inline digit_run read_digits(const char* at) {
 // grammar then reads a character at a time.
 inline constexpr std::ptrdiff_t digits_lookahead = 16;
 
-// candump prints absolute time stamps as "%010ld.%06ld)": when the text at
-// `start` has that shape, sets `value` to it and returns true. The sixteen
-// digits are read as two words of eight, the second gathered around the
-// point, and converted as below.
+// candump prints absolute time stamps as "%010ld.%06ld)": whether the text
+// at `start` has that shape. If so, and `value` is not null, sets *value to
+// it; a value beyond 2^53 microseconds is then left to `time_stamp`'s
+// slower path. The sixteen digits are read as two words of eight, the
+// second gathered around the point, and converted as below.
 [[gnu::always_inline]] inline bool candump_time_stamp(const char* start, const char* end,
-                                                      double& value) {
+                                                      double* value) {
   if (end - start < 19 || start[10] != '.' || start[17] != ')') return false;
   const std::uint64_t high = load_eight(start);
   const std::uint64_t low = (load_eight(start + 8) & 0xFFFF) | load_eight(start + 11) << 16;
   if (!eight_digits(high) || !eight_digits(low)) return false;
+  if (value == nullptr) return true;
   const std::uint64_t mantissa =
       std::uint64_t{eight_digits_value(high)} * 100000000 + eight_digits_value(low);
   if (mantissa > std::uint64_t{1} << 53) return false;
-  value = static_cast<double>(mantissa) / 1e6;
+  *value = static_cast<double>(mantissa) / 1e6;
   return true;
 }
 
-// candump prints relative time stamps (-td, -tz) as "%03ld.%06ld)": when
-// the text at `start` has that shape, sets `value` to it and returns true.
-// The nine digits are read as two words of eight, padded with '0' on the
-// left, and converted as below.
+// candump prints relative time stamps (-td, -tz) as "%03ld.%06ld)": whether
+// the text at `start` has that shape. If so, and `value` is not null, sets
+// *value to it. The nine digits are read as two words of eight, padded
+// with '0' on the left, and converted as below.
 [[gnu::always_inline]] inline bool relative_time_stamp(const char* start, const char* end,
-                                                       double& value) {
+                                                       double* value) {
   if (end - start < 12 || start[3] != '.' || start[10] != ')') return false;
   const std::uint64_t whole = load_eight(start) << 40 | 0x30'3030'3030;
   const std::uint64_t fraction = load_eight(start + 4) << 16 | 0x3030;
   if (!eight_digits(whole) || !eight_digits(fraction)) return false;
+  if (value == nullptr) return true;
   const std::uint64_t mantissa =
       std::uint64_t{eight_digits_value(whole)} * 1'000'000 + eight_digits_value(fraction);
-  value = static_cast<double>(mantissa) / 1e6;
+  *value = static_cast<double>(mantissa) / 1e6;
   return true;
 }
 
@@ -326,7 +329,7 @@ inline constexpr std::ptrdiff_t digits_lookahead = 16;
 // path); other time stamps take from_chars, exact as well.
 [[gnu::always_inline]] inline const char* time_stamp(const char* start, const char* end,
                                                      double& value) {
-  if (candump_time_stamp(start, end, value)) return start + 17;
+  if (candump_time_stamp(start, end, &value)) return start + 17;
   if (end - start < digits_lookahead) return nullptr;
   const digit_run whole = read_digits(start);
   const char* const point = start + whole.count;

@@ -52,6 +52,15 @@ std::string disagreement(const std::string& line, bool& taken) {
   if (taken && match.end != expected_end) return "the grammar ended the line elsewhere";
   if (!taken && !same(grammar, sentinel)) return "the grammar assigned a field and declined";
 
+  // The conversion's matches skip the time stamp's value, and nothing else.
+  frame_record skipping = sentinel;
+  line_match skipped{};
+  if (match_candump_line(line, skipping, skipped, time_stamps::skipped) != taken ||
+      skipped.assigned != match.assigned || skipped.end != match.end ||
+      (skipping.time_stamp = grammar.time_stamp, !same(skipping, grammar))) {
+    return "the grammar differs when it skips time stamps";
+  }
+
   frame_record parsed = sentinel;
   const line_match whole = match_log_line(line, parsed);
   if (whole.assigned != exact_count || !same(parsed, exact) || whole.end != expected_end) {
