@@ -57,9 +57,11 @@ const char* short_time_stamp(const char* at, const char* end, double& value) {
 // The time stamp in parentheses at `at` (just after the "("): returns the
 // position after the ")", sets `kind`, and sets `value` to what formatted
 // input's %lf reads of it: the seconds, or a date's year, where it stops at
-// the "-". Returns nullptr for any other text.
-const char* time_stamp(const char* at, const char* end, stamp& kind, double& value) {
-  const char* close = swar_fields::time_stamp(at, end, value);
+// the "-"; candump's seconds may be left unread when not `wanted`. Returns
+// nullptr for any other text.
+const char* time_stamp(const char* at, const char* end, time_stamps wanted, stamp& kind,
+                       double& value) {
+  const char* close = swar_fields::time_stamp(at, end, wanted == time_stamps::computed, value);
   if (close == nullptr) close = short_time_stamp(at, end, value);
   if (close != nullptr) {
     kind = stamp::seconds;
@@ -354,7 +356,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   stamp kind = stamp::none;
   double stamp_value = 0;
   if (at != end && *at == '(') {
-    at = time_stamp(at + 1, end, kind, stamp_value);
+    at = time_stamp(at + 1, end, wanted, kind, stamp_value);
     if (at == nullptr) return false;
   }
   if (kind == stamp::seconds && end - at > 10 && std::memcmp(at, " can0 ", 6) == 0 &&
