@@ -51,6 +51,8 @@ for command in sys.argv[1].split("\n"): print(best[command])' "$(printf '%s\n' "
 ta_speed=
 measure() {
   local log=$1 name=$2
+  # The log was just written: its writeback must not fall on the timed runs.
+  sync
   cat "$log" >/dev/null
   local commands=("$bin/pluckrow $log" "wc -l $log")
   [ -n "${PLUCKROW_PREVIOUS:-}" ] && commands+=("$PLUCKROW_PREVIOUS $log")
@@ -82,6 +84,7 @@ for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
 done
 if [ -d "$corpus" ]; then
   for file in "$corpus"/*; do
+    [ -f "$file" ] || continue
     count=$(wc -l <"$file")
     [ "$count" -ge 100 ] || continue
     name=$(basename "$file")

@@ -51,13 +51,15 @@ inline __m128i load(const char* at) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// A bit for each of the sixteen characters that is a hex digit.
+// A bit for each of the sixteen characters that is a hex digit. Each range
+// is moved to the top of the signed bytes, 0x7F its last: one comparison
+// then tells it, as what lay above it wraps to the negative.
 inline int hex_digit_mask(__m128i text) {
+  const __m128i digit =
+      _mm_cmpgt_epi8(_mm_add_epi8(text, _mm_set1_epi8(0x7F - '9')), _mm_set1_epi8(0x7F - 10));
   const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
-  const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('0' - 1)),
-                                      _mm_cmpgt_epi8(_mm_set1_epi8('9' + 1), text));
-  const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                       _mm_cmpgt_epi8(_mm_set1_epi8('f' + 1), lower));
+  const __m128i letter =
+      _mm_cmpgt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(0x7F - 'f')), _mm_set1_epi8(0x7F - 6));
   return _mm_movemask_epi8(_mm_or_si128(digit, letter));
 }
 
