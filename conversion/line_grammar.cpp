@@ -354,7 +354,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   }
   at = skip_blanks(at, end);
   stamp kind = stamp::none;
-  double stamp_value = 0;
+  double stamp_value = no_time_stamp;
   if (at != end && *at == '(') {
     at = time_stamp(at + 1, end, wanted, kind, stamp_value);
     if (at == nullptr) return false;
