@@ -279,6 +279,12 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
   return true;
 }
 
+// Where a fixed-place match puts candump's time stamp in seconds: nowhere
+// when its value is not wanted.
+double* wanted_value(time_stamps wanted, double& value) {
+  return wanted == time_stamps::computed ? &value : nullptr;
+}
+
 // A print line's time stamp, at a width of its own: candump's absolute
 // seconds (-ta), relative seconds (-td, -tz), a date (-tA), or none.
 enum class print_stamp { absolute, relative, date, none };
@@ -304,7 +310,7 @@ template <print_stamp kind>
   // " ", the time stamp and "  "; "  " alone without one.
   constexpr std::ptrdiff_t tail = kind == print_stamp::none ? 2 : 1 + stamp_width + 2;
   double time_stamp_value = no_time_stamp;
-  double* const value = wanted == time_stamps::computed ? &time_stamp_value : nullptr;
+  double* const value = wanted_value(wanted, time_stamp_value);
   int length;
   if (end - at <= tail || at[0] != ' ' || at[tail - 2] != ' ' || at[tail - 1] != ' ' ||
       (kind != print_stamp::none && at[1] != '(') ||
@@ -331,8 +337,7 @@ template <print_stamp kind>
   if (end - at <= 29 || at[0] != '(' ||
       (load_eight(at + 18) & first_seven) != (word_of(") can0  ") & first_seven) || at[28] != '#' ||
       (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF ||
-      !candump_time_stamp(at + 1, end,
-                          wanted == time_stamps::computed ? &time_stamp_value : nullptr)) {
+      !candump_time_stamp(at + 1, end, wanted_value(wanted, time_stamp_value))) {
     return false;
   }
   match = log_file_frame(at + 29, end, time_stamp_value, identifier_at(at + 25), record);
