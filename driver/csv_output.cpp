@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "driver/csv_target.h"
 #include "driver/interruption.h"
 
 #ifdef _WIN32
@@ -14,7 +15,6 @@
 #include <windows.h>
 #else
 #include <errno.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -61,21 +61,6 @@ std::uint64_t process_id() { return GetCurrentProcessId(); }
 bool remove_file(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 #else
-
-// The file `path` leads to through symbolic links, relative ones read from
-// the link's folder; `path` itself when it is no link.
-std::string followed_links(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    char target[PATH_MAX];
-    const ssize_t size = readlink(path.c_str(), target, sizeof target);
-    if (size <= 0 || static_cast<std::size_t>(size) == sizeof target) break;
-    std::string next(target, static_cast<std::size_t>(size));
-    const std::size_t separator = path.rfind('/');
-    if (next[0] != '/' && separator != std::string::npos) next.insert(0, path, 0, separator + 1);
-    path = std::move(next);
-  }
-  return path;
-}
 
 // Creates `path` for writing, never over an existing file ("x"), closed on
 // exec ("e"), with what the user's umask leaves of rw-rw-rw-; sets `exists`
@@ -127,12 +112,11 @@ bool csv_output::open(const std::string& csv_path, const opened_file& log) {
   }
   earlier_size_ = std::uintmax_t{existing.nFileSizeHigh} << 32 | existing.nFileSizeLow;
 #else
-  bool found = lstat(target_.c_str(), &earlier_) == 0;
-  if (found && S_ISLNK(earlier_.st_mode)) {
-    target_ = followed_links(csv_path);
-    found = stat(target_.c_str(), &earlier_) == 0;
-  }
-  if (!found) return make_file();
+  const csv_target found = find_csv_target(csv_path);
+  if (found.refused) return false;
+  target_ = found.path;
+  if (!found.exists) return make_file();
+  earlier_ = found.status;
   if (log.is(earlier_)) return false;
   earlier_found_ = true;
   // A device or FIFO the name leads to is written, never removed.

@@ -12,7 +12,8 @@
 // finds them.
 //
 // A CSV name that is a symbolic link stays one: the file it leads to gets
-// the rows. Where that file is not a regular file (a device, a FIFO), or no
+// the rows, unless another user's link or file in a shared folder would
+// steer them (csv_target.h). Where that file is not a regular file (a device, a FIFO), or no
 // new file can be made in its folder (a read-only folder, a name too long
 // for a temporary), the CSV is written in place instead.
 #pragma once
@@ -39,7 +40,8 @@ class csv_output final : public row_sink {
 
   // Opens the output for the CSV named `csv_path`. Returns false, having
   // made and changed nothing, when no output can be made, the CSV exists
-  // and may not be written, or it is the `log` itself.
+  // and may not be written, it is the `log` itself, or another user's link
+  // or file in a shared folder stands at its name.
   bool open(const std::string& csv_path, const opened_file& log);
 
   bool write(const char* bytes, std::size_t size) override;

@@ -393,6 +393,86 @@ TEST_F(driver_test, a_csv_keeps_its_permission_bits_and_its_links) {
   EXPECT_EQ(listing("sub"), (std::vector<std::string>{"dangling.csv", "linked.csv"}));
   EXPECT_EQ(listing().size(), 9u);
 }
+
+// Another user (nobody's uid) plants links and files at CSV names in shared
+// folders, sticky and world-writable as /tmp is, and in a private one.
+TEST_F(driver_test, another_users_link_or_file_in_a_shared_folder_steers_no_row) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to plant files as another user";
+  constexpr uid_t other = 65534;
+  enum class planted { link, file, fifo };
+  struct plant_case {
+    std::string log;  // its CSV's name is planted
+    planted kind;
+    uid_t owner;
+    std::string link_to;  // for a link
+    std::string rows_go;  // the file the rows go to, empty when refused
+  };
+  const std::vector<plant_case> cases = {
+      {"shared/link.log", planted::link, other, "../secret", ""},
+      {"shared/file.log", planted::file, other, "", ""},
+      {"shared/fifo.log", planted::fifo, other, "", ""},
+      {"shared/chain.log", planted::link, 0, "hop", ""},  // hop: the other's link to secret
+      {"shared/own.log", planted::link, 0, "../own.csv", "own.csv"},
+      {"theirs/owner.log", planted::link, other, "../owner.csv", "owner.csv"},
+      {"private/link.log", planted::link, other, "../private.csv", "private.csv"},
+      {"private/file.log", planted::file, other, "", "private/file.log.csv"}};
+  for (const char* folder : {"shared", "theirs", "private"}) fs::create_directory(folder);
+  ASSERT_EQ(chmod("shared", 01777) | chmod("theirs", 01777) | chown("theirs", other, other), 0);
+  write_file("secret", "root only\n");
+  ASSERT_EQ(chmod("secret", 0600), 0);
+  fs::create_symlink("../secret", "shared/hop");
+  ASSERT_EQ(lchown("shared/hop", other, other), 0);
+  int fifo_reader = -1;
+  std::vector<std::string> logs;
+  std::string errors;
+  for (const plant_case& c : cases) {
+    const std::string csv = c.log + ".csv";
+    write_file(c.log, log_a);
+    ASSERT_EQ(chmod(c.log.c_str(), 0600), 0);
+    if (c.kind == planted::link) fs::create_symlink(c.link_to, csv);
+    if (c.kind == planted::file) write_file(csv, "planted\n");
+    if (c.kind == planted::fifo) {
+      ASSERT_EQ(mkfifo(csv.c_str(), 0666), 0);
+      // A reader, so that rows wrongly written there could not block the run.
+      fifo_reader = open(csv.c_str(), O_RDONLY | O_NONBLOCK);
+      ASSERT_GE(fifo_reader, 0);
+    }
+    ASSERT_EQ(lchown(csv.c_str(), c.owner, c.owner), 0);
+    if (c.kind != planted::link) {
+      ASSERT_EQ(chmod(csv.c_str(), 0666), 0);
+    }
+    logs.push_back(c.log);
+    if (c.rows_go.empty()) errors += "SKIP: cannot create " + csv + "\n";
+  }
+  expect_run(logs, errors);
+  for (const plant_case& c : cases) {
+    SCOPED_TRACE(c.log);
+    const std::string csv = c.log + ".csv";
+    struct stat status {};
+    ASSERT_EQ(lstat(csv.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, c.owner);
+    if (c.kind == planted::link) {
+      EXPECT_EQ(fs::read_symlink(csv).string(), c.link_to);
+    }
+    if (c.kind != planted::link) {
+      EXPECT_EQ(status.st_mode & 07777, 0666u);
+    }
+    if (c.kind == planted::file) {
+      EXPECT_EQ(read_file(csv), c.rows_go.empty() ? "planted\n" : rows_a);
+    }
+    if (!c.rows_go.empty()) {
+      EXPECT_EQ(read_file(c.rows_go), rows_a);
+    }
+  }
+  char byte = 0;
+  EXPECT_EQ(read(fifo_reader, &byte, 1), 0) << "rows went to the other user's FIFO";
+  close(fifo_reader);
+  EXPECT_EQ(read_file("secret"), "root only\n");
+  EXPECT_EQ(fs::status("secret").permissions(), fs::perms(0600));
+  for (const auto& entry : fs::recursive_directory_iterator(".")) {
+    EXPECT_FALSE(entry.path().string().ends_with(".tmp")) << entry.path();
+  }
+}
 #endif
 
 TEST_F(driver_test, a_csv_that_is_the_log_itself_is_not_created) {
