@@ -21,9 +21,10 @@ class byte_source {
   std::size_t read(char* into, std::size_t size);
 
   // The next bytes, up to `size` (at most `max_peek`) of them, which the
-  // next `read` still gives: how a format is told by its first bytes.
+  // next `read` still gives: how a format is told by its first bytes, and a
+  // tar archive by its first header.
   std::string_view peek(std::size_t size);
-  static constexpr std::size_t max_peek = 8;
+  static constexpr std::size_t max_peek = 512;
 
   // Whether the input ended on a failure (a read error, damaged data)
   // rather than at its end.

@@ -55,6 +55,34 @@ constexpr struct {
 #endif
 };
 
+// A tar header: "ustar" at offset 257 (POSIX and GNU alike) and a checksum
+// that holds, the sum of the header's bytes with its own field as blanks.
+bool is_tar(std::string_view b) {
+  constexpr std::size_t header = 512, checksum_at = 148, checksum_size = 8;
+  if (b.size() < header || b.substr(257, 5) != "ustar") return false;
+  unsigned sum = 0;
+  for (std::size_t i = 0; i < header; ++i) {
+    const bool in_field = i >= checksum_at && i < checksum_at + checksum_size;
+    sum += in_field ? unsigned{' '} : static_cast<unsigned char>(b[i]);
+  }
+  unsigned stored = 0;
+  std::size_t i = checksum_at;
+  while (i < checksum_at + checksum_size && b[i] == ' ') ++i;
+  const std::size_t digits_from = i;
+  for (; i < checksum_at + checksum_size && b[i] >= '0' && b[i] <= '7'; ++i) {
+    stored = stored * 8 + static_cast<unsigned>(b[i] - '0');
+  }
+  return i > digits_from && stored == sum;
+}
+// A zip's first local header, or an empty zip's end record.
+bool is_zip(std::string_view b) { return b.starts_with("PK\3\4") || b.starts_with("PK\5\6"); }
+bool is_7z(std::string_view b) { return b.starts_with("7z\xBC\xAF\x27\x1C"); }
+
+constexpr struct {
+  const char* name;
+  bool (*starts)(std::string_view first_bytes);
+} archives[] = {{"tar", is_tar}, {"zip", is_zip}, {"7z", is_7z}};
+
 // Drops the first `count` bytes of `source`, already peeked at.
 void skip(byte_source& source, std::size_t count) {
   char mark[3];
@@ -72,6 +100,11 @@ log_text open_log_text(std::FILE* log) {
     bytes = format.text(std::move(bytes));
     break;
   }
+  // Several logs in one text would mix their frames into one CSV.
+  const std::string_view head = bytes->peek(byte_source::max_peek);
+  for (const auto& archive : archives) {
+    if (archive.starts(head)) return {nullptr, nullptr, archive.name};
+  }
   // A byte-order mark is not text: after a UTF-8 one the bytes are read as
   // they are, after a UTF-16 one (LE or BE) the text is read as UTF-8.
   const std::string_view mark = bytes->peek(3);
@@ -82,7 +115,7 @@ log_text open_log_text(std::FILE* log) {
     skip(*bytes, 2);
     bytes = std::make_unique<utf16_text>(std::move(bytes), big_endian);
   }
-  return {std::move(bytes), nullptr};
+  return {std::move(bytes)};
 }
 
 }  // namespace pluckrow

@@ -50,7 +50,11 @@ void convert_file(const char* log_path, frame_record& record) {
   const log_text text = open_log_text(input);
   if (text.text == nullptr) {
     std::fclose(input);
-    std::fprintf(stderr, messages::unread_format, log_path, text.unread_format);
+    if (text.archive != nullptr) {
+      std::fprintf(stderr, messages::archive, log_path, text.archive);
+    } else {
+      std::fprintf(stderr, messages::unread_format, log_path, text.unread_format);
+    }
     return;
   }
   const std::string csv_path = std::string(log_path) + ".csv";

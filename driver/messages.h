@@ -12,6 +12,9 @@ inline constexpr char cannot_read[] = "SKIP: cannot read %s\n";
 // %s is the argument, then the compression ("zstd") this build lacks.
 inline constexpr char unread_format[] =
     "SKIP: cannot read %s: %s logs are not read by this build\n";
+// %s is the argument, then the archive's kind ("tar").
+inline constexpr char archive[] =
+    "SKIP: cannot read %s: a %s archive holds several logs; unpack it first\n";
 // %s is the output name.
 inline constexpr char cannot_create[] = "SKIP: cannot create %s\n";
 inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";

@@ -198,6 +198,57 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
 #endif
 }
 
+// `log` as the one file of a ustar archive, as tar writes it.
+std::string tar_of(const std::string& name, const std::string& log) {
+  std::string header(512, '\0');
+  const auto put = [&](std::size_t at, const std::string& field) {
+    header.replace(at, field.size(), field);
+  };
+  char octal[13];
+  put(0, name);
+  put(100, "0000644");
+  std::snprintf(octal, sizeof octal, "%011o", static_cast<unsigned>(log.size()));
+  put(124, octal);
+  put(156, "0");
+  put(257, std::string("ustar\0"
+                       "00",
+                       8));
+  put(148, "        ");
+  unsigned sum = 0;
+  for (const char c : header) sum += static_cast<unsigned char>(c);
+  std::snprintf(octal, sizeof octal, "%06o", sum);
+  put(148, octal);
+  return header + log + std::string(511 - (log.size() + 511) % 512, '\0') + std::string(1024, '\0');
+}
+
+TEST_F(driver_test, an_archive_of_logs_is_refused_and_gets_no_csv) {
+  const std::string tar = tar_of("a.log", log_a + std::string(300, '\n'));
+  std::string bad_checksum = tar;
+  bad_checksum[0] = 'b';
+  const std::vector<std::pair<std::string, std::string>> archives = {
+      {"tar", tar},
+      {"tar", test::compressed("gzip", tar)},
+      {"zip", "PK\3\4\x14\0\0\0\0\0" + log_a},
+      {"zip", std::string("PK\5\6", 4) + std::string(18, '\0')},
+      {"7z", "7z\xBC\xAF\x27\x1C\0\4" + log_a}};
+  std::vector<std::string> names;
+  std::string errors;
+  for (const auto& [kind, bytes] : archives) {
+    names.push_back(std::to_string(names.size()) + "." + kind);
+    write_file(names.back(), bytes);
+    errors += "SKIP: cannot read " + names.back() + ": a " + kind +
+              " archive holds several logs; unpack it first\n";
+  }
+  // A header whose checksum fails is text: its log line is read.
+  write_file("near_tar.log", bad_checksum);
+  names.push_back("near_tar.log");
+  expect_run(names, errors);
+  for (std::size_t i = 0; i < archives.size(); ++i) {
+    EXPECT_FALSE(fs::exists(names[i] + ".csv")) << names[i];
+  }
+  EXPECT_EQ(read_file("near_tar.log.csv"), written_in_text_mode("-8,1.000000\n"));
+}
+
 TEST_F(driver_test, a_directory_is_not_a_log_and_gets_no_csv) {
   fs::create_directory("d");
   write_file("a.log", log_a);
