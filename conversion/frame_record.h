@@ -70,6 +70,10 @@ enum class time_stamps { computed, skipped };
 struct line_match {
   const char* end;
   int assigned;
+  // Whether the line is a can0 frame with a 29-bit identifier, whose match
+  // stopped after the identifier's first three digits, as the matcher that
+  // read it knows; for the note on a log of such frames alone.
+  bool extended_identifier = false;
   // A line that stops before "can0" (another interface's frame, or no frame
   // at all): where an interface's name would stand, as the match left the
   // frame path there, for `other_interface_of`; nullptr for other lines.

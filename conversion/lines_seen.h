@@ -11,9 +11,10 @@
 
 namespace pluckrow {
 
-// What a log's lines were, as far as an empty CSV needs explaining: whether
-// any line was a can0 frame, which other interfaces' frames it held, and
-// whether it held text in no candump layout. Fixed size: no allocation.
+// What a log's lines were, as far as an empty CSV needs explaining: how
+// many lines were can0 frames and whether all of those had 29-bit
+// identifiers, which other interfaces' frames it held, and whether it held
+// text in no candump layout. Fixed size: no allocation.
 class lines_seen {
  public:
   // A line that assigned no identifier: no can0 frame; `earlier_lines`
@@ -28,10 +29,20 @@ class lines_seen {
       off_frame_slowly(line, text);
     }
   }
+  // A can0 frame whose match stopped after its identifier: a 29-bit one, a
+  // remote request.
+  void identifier_only(const line_match& line) {
+    ++identifier_only_lines_;
+    all_extended_ &= line.extended_identifier;
+  }
   // After the last line: how many lines the log had.
-  void read_all(std::size_t lines) { can0_frames_ = lines > off_frame_lines_; }
+  void read_all(std::size_t lines) { can0_frames_ = lines - off_frame_lines_; }
 
-  bool can0_frames() const { return can0_frames_; }
+  std::size_t can0_frames() const { return can0_frames_; }
+  // Whether every can0 frame had a 29-bit identifier.
+  bool only_extended_frames() const {
+    return identifier_only_lines_ == can0_frames_ && all_extended_;
+  }
   // Up to `max_interfaces` names in the order first seen, ", " between
   // them, and ", ..." when there were more.
   std::string_view other_interfaces() const { return {names_, names_size_}; }
@@ -44,7 +55,9 @@ class lines_seen {
   void add_interface(std::string_view name);
 
   std::size_t off_frame_lines_ = 0;
-  bool can0_frames_ = false;
+  std::size_t identifier_only_lines_ = 0;
+  bool all_extended_ = true;
+  std::size_t can0_frames_ = 0;
   bool unreadable_ = false;
   int interfaces_ = 0;
   char names_[max_interfaces * 17 + 5];  // names of at most 15, ", " and ", ..."

@@ -15,12 +15,18 @@ namespace {
 
 void report(const char* message, const char* name) { std::fprintf(stderr, message, name); }
 
-// A CSV left empty by a log of other interfaces, or of no candump line at
-// all, gets a note; one of can0 frames without a sample needs none.
+// A CSV left empty by a log that holds anything but blank lines gets one
+// note: what its can0 frames were, or the other interfaces it held, or that
+// no line was in a candump layout.
 void explain_an_empty_csv(const log_conversion& result, const char* log_path) {
-  if (result.wrote_rows || result.lines.can0_frames()) return;
+  if (result.wrote_rows) return;
   const std::string_view interfaces = result.lines.other_interfaces();
-  if (!interfaces.empty()) {
+  if (const std::size_t frames = result.lines.can0_frames()) {
+    std::fprintf(stderr,
+                 result.lines.only_extended_frames() ? messages::only_extended_frames
+                                                     : messages::no_sample_frames,
+                 log_path, std::to_string(frames).c_str(), frames == 1 ? "" : "s");
+  } else if (!interfaces.empty()) {
     std::fprintf(stderr, messages::no_can0_frames_but, log_path,
                  static_cast<int>(interfaces.size()), interfaces.data());
   } else if (result.lines.unreadable_lines()) {

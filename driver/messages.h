@@ -24,6 +24,11 @@ inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";
 inline constexpr char no_can0_frames_but[] = "NOTE: %s: no can0 frames (frames on %.*s)\n";
 inline constexpr char no_candump_lines[] =
     "NOTE: %s: no can0 frames (no line in a candump layout)\n";
+// %s is the argument, then how many can0 frames it held, and "s" or "".
+inline constexpr char only_extended_frames[] =
+    "NOTE: %s: no samples (%s can0 frame%s, all with 29-bit identifiers)\n";
+inline constexpr char no_sample_frames[] =
+    "NOTE: %s: no samples (%s can0 frame%s, none of them 0x102 with 3 or more bytes)\n";
 
 // Skipped files do not change the exit status: batch callers rely on 0.
 inline constexpr int exit_done = 0;

@@ -121,6 +121,12 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
        "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
       {"text.log", "# comment\n\nanything\n"},
       {"no_sample.log", "(1.0) can1 102#000083\n(1.0) can0 1FFFFFFF#00\n"},
+      {"j1939.log",
+       " (1.0)  can0  18FEF100   [8]  00 11 22 33 44 55 66 77\n(2.0) can0 0CF00400#0011\n"
+       "  can0  TX B E  18FEF100   [2]  00 11\n"},
+      {"other_ids.log", log_b.substr(0, 14) + "7DF   [3]  00 00 83\n(1.0) can0 102#0000\n"},
+      {"then_11bit.log", "(2.0) can0 0CF00400#0011\n(1.0) can0 101#05\n"},
+      {"then_remote.log", "(2.0) can0 0CF00400#0011\n(1.0) can0 102#R\n"},
       {"empty.log", ""},
       {"blank.log", "\n \r\n"},
       {"mixed.log", "(1.0) can1 102#000083\n" + log_b}};
@@ -130,7 +136,15 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
   expect_run(names,
              "NOTE: can1.log: no can0 frames (frames on can1)\n"
              "NOTE: four.log: no can0 frames (frames on vcan0, can1, slcan0, ...)\n"
-             "NOTE: text.log: no can0 frames (no line in a candump layout)\n");
+             "NOTE: text.log: no can0 frames (no line in a candump layout)\n"
+             "NOTE: no_sample.log: no samples (1 can0 frame, all with 29-bit identifiers)\n"
+             "NOTE: j1939.log: no samples (3 can0 frames, all with 29-bit identifiers)\n"
+             "NOTE: other_ids.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
+             "more bytes)\n"
+             "NOTE: then_11bit.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
+             "more bytes)\n"
+             "NOTE: then_remote.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
+             "more bytes)\n");
   for (const auto& [name, log] : logs) {
     EXPECT_EQ(read_file(name + ".csv"), name == "mixed.log" ? rows_b : "") << name;
   }
