@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "driver/csv_target.h"
@@ -153,6 +154,10 @@ bool csv_output::write(const char* bytes, std::size_t size) {
     }
     if (!write_held()) return false;
   }
+  // An interruption waits for a block written in place, so that it empties
+  // the file after the block's last byte, never before it.
+  std::optional<interruptions_held> held;
+  if (removable_in_place_) held.emplace();
   return std::fwrite(bytes, 1, size, stream_) == size;
 }
 
@@ -199,7 +204,8 @@ bool csv_output::open_in_place(bool removable) {
 #endif
   if (stream_ == nullptr) return false;
   std::setvbuf(stream_, nullptr, _IONBF, 0);
-  if (removable) remove_on_interruption(target_.c_str());
+  if (removable) remove_on_interruption(target_.c_str(), fileno(stream_));
+  removable_in_place_ = removable;
   return true;
 }
 

@@ -72,6 +72,7 @@ class csv_output final : public row_sink {
   std::FILE* stream_ = nullptr;
   std::string target_;     // the file the CSV's name leads to
   std::string temporary_;  // empty when the CSV is written in place
+  bool removable_in_place_ = false;
 
   // Until the rows are known to differ from the earlier CSV's, no file is
   // made: a block of the earlier CSV's size is held.

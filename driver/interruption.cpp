@@ -3,6 +3,7 @@
 #include <atomic>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <signal.h>
@@ -14,11 +15,16 @@ namespace {
 
 // Read by a signal handler (on Windows, by a handler thread): lock-free.
 std::atomic<const char*> registered{nullptr};
+std::atomic<int> registered_descriptor{-1};
 static_assert(std::atomic<const char*>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free);
 
 }  // namespace
 
-void remove_on_interruption(const char* path) { registered.store(path); }
+void remove_on_interruption(const char* path, int descriptor) {
+  registered_descriptor.store(descriptor);
+  registered.store(path);
+}
 
 #ifdef _WIN32
 
@@ -36,7 +42,13 @@ BOOL WINAPI on_console_event(DWORD event) {
   interrupted.store(true);
   while (held.load()) Sleep(1);
   // Opened shared for deletion, the file goes when the process closes it.
-  if (const char* const path = registered.exchange(nullptr)) DeleteFileA(path);
+  const char* const path = registered.exchange(nullptr);
+  const int descriptor = registered_descriptor.load();
+  if (path != nullptr && DeleteFileA(path) == 0 && descriptor >= 0) {
+    const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    LARGE_INTEGER start{};
+    if (SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+  }
   return FALSE;  // the default handler ends the process
 }
 
@@ -74,7 +86,11 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void remove_and_end(int signal_number) {
-  if (const char* const path = registered.exchange(nullptr)) unlink(path);
+  const char* const path = registered.exchange(nullptr);
+  const int descriptor = registered_descriptor.load();
+  if (path != nullptr && unlink(path) != 0 && descriptor >= 0) {
+    [[maybe_unused]] const int emptied = ftruncate(descriptor, 0);  // nothing more can be done
+  }
   signal(signal_number, SIG_DFL);
   raise(signal_number);  // in a handler, delivered as it returns
 }

@@ -1,6 +1,6 @@
 // An interrupted run leaves nothing unfinished behind: the one file
-// registered here (the CSV being written) is removed when the user stops the
-// run, and the process then ends as the signal would have ended it, as git
+// registered here (the CSV being written) is removed, or emptied, when the
+// user stops the run, and the process then ends as the signal would have ended it, as git
 // does with its lock files. Logs and finished CSVs are never touched.
 #pragma once
 
@@ -21,7 +21,9 @@ class interruptions_held {
 };
 
 // Registers the file an interruption removes, or none (nullptr). `path`
-// must stay valid while it is registered.
-void remove_on_interruption(const char* path);
+// must stay valid while it is registered. A CSV written in place passes its
+// open `descriptor` too: where its folder lets it not be removed, it is
+// emptied, so that no cut row is left.
+void remove_on_interruption(const char* path, int descriptor = -1);
 
 }  // namespace pluckrow

@@ -19,10 +19,10 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <csignal>
 #include <cstring>
@@ -360,41 +360,83 @@ TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
   EXPECT_EQ(read_file("b.log.csv"), rows_b);
 }
 
+// Waits, within a bound, for `ready` to hold; false when it never did.
+bool waited_for(const std::function<bool()>& ready) {
+  for (int tries = 0; tries < 20'000; ++tries) {
+    if (ready()) return true;
+    usleep(500);
+  }
+  return false;
+}
+
+// Another user's uid, for a run that must not have root's powers.
+constexpr uid_t other_user = 65534;
+
+struct fifo_run {
+  int signal_number = 0;                 // sent once the CSV is open; 0: the log ends
+  std::function<void()> meanwhile{};     // with no signal, before the log ends
+  std::function<void()> before_start{};  // once a.log and big.log are made
+  bool without_root = false;             // as another user where the test runs as root
+};
+
 // Converts a.log, then the FIFO big.log, with standard error in
 // ../stderr.txt. Once the program has read part of big.log and waits for
-// more, with its CSV open, sends it `signal_number` and waits for its end;
-// with no signal, calls `meanwhile` and ends the log. Returns the wait status.
-int run_stopped_on_a_fifo(
-    int signal_number, const std::function<void()>& meanwhile = [] {}) {
+// more, with its CSV open, sends it the signal, or calls `meanwhile` and
+// ends the log; then waits for its end. Sets `status` to the wait status.
+// Every wait is bounded: a program that cannot start or stops early fails
+// the test at once.
+void run_stopped_on_a_fifo(const fifo_run& how, int& status) {
   std::string frames = " (1.0)  can0  101   [1]  80\n";
   for (int i = 0; i < 12'000; ++i) frames += " (1.0)  can0  102   [3]  00 80 00\n";
   write_file("a.log", log_a);
-  EXPECT_EQ(mkfifo("big.log", 0600), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "../stderr.txt", O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  const char* arguments[] = {PLUCKROW_EXE, "a.log", "big.log", nullptr};
-  pid_t program = 0;
-  EXPECT_EQ(posix_spawn(&program, PLUCKROW_EXE, &actions, nullptr,
-                        const_cast<char* const*>(arguments), environ),
-            0);
-  posix_spawn_file_actions_destroy(&actions);
-  const int log = open("big.log", O_WRONLY);  // returns once the program opens it
-  // More than a pipe holds: the write returns only after the program has
-  // read from the log, so its CSV is open, and it then waits for the rest.
-  EXPECT_EQ(write(log, frames.data(), frames.size()), static_cast<ssize_t>(frames.size()));
-  int status = 0;
-  if (signal_number != 0) {
-    kill(program, signal_number);
-    waitpid(program, &status, 0);
-    close(log);
-  } else {
-    meanwhile();
-    close(log);
-    waitpid(program, &status, 0);
+  ASSERT_EQ(mkfifo("big.log", 0666), 0);
+  if (how.before_start) how.before_start();
+  const pid_t program = fork();
+  ASSERT_GE(program, 0);
+  if (program == 0) {
+    const int errors = open("../stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (errors < 0 || dup2(errors, 2) < 0) _exit(126);
+    if (how.without_root && geteuid() == 0 &&
+        (setresgid(other_user, other_user, other_user) != 0 ||
+         setresuid(other_user, other_user, other_user) != 0)) {
+      _exit(126);
+    }
+    execl(PLUCKROW_EXE, PLUCKROW_EXE, "a.log", "big.log", static_cast<char*>(nullptr));
+    _exit(127);
   }
-  return status;
+  const auto ended = [&] { return waitpid(program, &status, WNOHANG) == program; };
+  // The FIFO opens for writing once the program opens it for reading.
+  int log = -1;
+  bool stopped = false;
+  const bool opened = waited_for([&] {
+    log = open("big.log", O_WRONLY | O_NONBLOCK);
+    stopped = log < 0 && ended();
+    return log >= 0 || stopped;
+  });
+  if (!opened || stopped) {
+    if (!stopped) kill(program, SIGKILL), waitpid(program, &status, 0);
+    FAIL() << "the program did not open its log; wait status " << status;
+  }
+  // More than a pipe holds: the writes end only after the program has read
+  // from the log, so its CSV is open, and it then waits for the rest.
+  std::size_t written = 0;
+  const bool all_written = waited_for([&] {
+    const ssize_t more = write(log, frames.data() + written, frames.size() - written);
+    if (more > 0) written += static_cast<std::size_t>(more);
+    return written == frames.size() || (more < 0 && errno != EAGAIN);
+  });
+  EXPECT_TRUE(all_written && written == frames.size());
+  if (how.signal_number != 0) {
+    kill(program, how.signal_number);
+  } else if (how.meanwhile) {
+    how.meanwhile();
+  }
+  close(log);
+  if (!waited_for(ended)) {
+    kill(program, SIGKILL);
+    waitpid(program, &status, 0);
+    FAIL() << "the program did not end";
+  }
 }
 
 TEST_F(driver_test, an_interrupted_run_leaves_the_earlier_csv_and_nothing_else) {
@@ -408,7 +450,9 @@ TEST_F(driver_test, an_interrupted_run_leaves_the_earlier_csv_and_nothing_else) 
         fs::permissions("big.log.csv", fs::perms(0640));
         expected.push_back("big.log.csv");
       }
-      const int status = run_stopped_on_a_fifo(signal_number);
+      int status = 0;
+      run_stopped_on_a_fifo({.signal_number = signal_number}, status);
+      ASSERT_FALSE(HasFatalFailure());
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << status;
       EXPECT_EQ(read_file("a.log.csv"), rows_a);
       if (earlier) {
@@ -428,8 +472,33 @@ TEST_F(driver_test, an_interrupted_run_leaves_the_earlier_csv_and_nothing_else) 
   }
 }
 
+TEST_F(driver_test, an_interrupted_csv_written_in_place_is_left_empty_not_cut) {
+  // A folder that takes no new file: both CSVs are written in place.
+  int status = 0;
+  run_stopped_on_a_fifo({.signal_number = SIGINT,
+                         .before_start =
+                             [] {
+                               for (const char* csv : {"a.log.csv", "big.log.csv"}) {
+                                 write_file(csv, "earlier\n");
+                                 fs::permissions(csv, fs::perms(0666));
+                               }
+                               fs::permissions(".", fs::perms(0555));
+                             },
+                         .without_root = true},
+                        status);
+  fs::permissions(".", fs::perms(0755));
+  ASSERT_FALSE(HasFatalFailure());
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_EQ(read_file("a.log.csv"), rows_a);
+  EXPECT_EQ(read_file("big.log.csv"), "");
+  EXPECT_EQ(read_file("../stderr.txt"), "");
+  EXPECT_EQ(listing(), (std::vector<std::string>{"a.log", "a.log.csv", "big.log", "big.log.csv"}));
+}
+
 TEST_F(driver_test, a_csv_that_cannot_be_put_in_place_leaves_what_was_there) {
-  const int status = run_stopped_on_a_fifo(0, [] { fs::create_directory("big.log.csv"); });
+  int status = 0;
+  run_stopped_on_a_fifo({.meanwhile = [] { fs::create_directory("big.log.csv"); }}, status);
+  ASSERT_FALSE(HasFatalFailure());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(read_file("../stderr.txt"), "SKIP: cannot write big.log.csv\n");
   EXPECT_TRUE(fs::is_directory("big.log.csv") && fs::is_empty("big.log.csv"));
