@@ -37,7 +37,8 @@ std::string_view byte_source::peek(std::size_t size) {
   return {ahead_ + ahead_begin_, std::min(size, ahead_end_ - ahead_begin_)};
 }
 
-file_source::file_source(std::FILE* file) : file_(file) {
+file_source::file_source(std::FILE* file, read_observer* observer)
+    : file_(file), observer_(observer) {
 #ifdef _WIN32
   // The C runtime's text mode does not always stop at a Ctrl-Z once it has
   // buffered past it, so the line reader does text mode's work itself.
@@ -48,6 +49,7 @@ file_source::file_source(std::FILE* file) : file_(file) {
 std::size_t file_source::produce(char* into, std::size_t size) {
   if (at_end_) return 0;
   const std::size_t got = std::fread(into, 1, size, file_);
+  if (observer_ != nullptr) observer_->bytes_read(got);
   if (got < size) {
     at_end_ = true;
     if (std::ferror(file_) != 0) fail();

@@ -44,15 +44,26 @@ class byte_source {
   bool failed_ = false;
 };
 
+// Told how many bytes of a file have been read, a block at a time: how a
+// progress line follows a long conversion.
+class read_observer {
+ public:
+  virtual void bytes_read(std::size_t count) = 0;
+
+ protected:
+  ~read_observer() = default;
+};
+
 // The bytes of an open file, as they are.
 class file_source final : public byte_source {
  public:
-  explicit file_source(std::FILE* file);
+  explicit file_source(std::FILE* file, read_observer* observer = nullptr);
 
  private:
   std::size_t produce(char* into, std::size_t size) override;
 
   std::FILE* file_;
+  read_observer* observer_;
   bool at_end_ = false;
 };
 

@@ -22,6 +22,7 @@ struct log_text {
   const char* archive = nullptr;
 };
 
-log_text open_log_text(std::FILE* log);
+// `observer`, where given, is told of every block read from `log`.
+log_text open_log_text(std::FILE* log, read_observer* observer = nullptr);
 
 }  // namespace pluckrow

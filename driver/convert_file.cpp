@@ -9,37 +9,45 @@
 #include "driver/csv_output.h"
 #include "driver/messages.h"
 #include "driver/opened_file.h"
+#include "driver/progress.h"
 
 namespace pluckrow {
 namespace {
 
-void report(const char* message, const char* name) { std::fprintf(stderr, message, name); }
+// Every message goes through here, taking the progress line off first.
+template <typename... Arguments>
+void say(progress_line& progress, const char* message, Arguments... arguments) {
+  progress.erase();
+  std::fprintf(stderr, message, arguments...);
+}
 
 // A CSV left empty by a log that holds anything but blank lines gets one
 // note: what its can0 frames were, or the other interfaces it held, or that
 // no line was in a candump layout.
-void explain_an_empty_csv(const log_conversion& result, const char* log_path) {
+void explain_an_empty_csv(const log_conversion& result, const char* log_path,
+                          progress_line& progress) {
   if (result.wrote_rows) return;
   const std::string_view interfaces = result.lines.other_interfaces();
   if (const std::size_t frames = result.lines.can0_frames()) {
-    std::fprintf(stderr,
-                 result.lines.only_extended_frames() ? messages::only_extended_frames
-                                                     : messages::no_sample_frames,
-                 log_path, std::to_string(frames).c_str(), frames == 1 ? "" : "s");
+    say(progress,
+        result.lines.only_extended_frames() ? messages::only_extended_frames
+                                            : messages::no_sample_frames,
+        log_path, std::to_string(frames).c_str(), frames == 1 ? "" : "s");
   } else if (!interfaces.empty()) {
-    std::fprintf(stderr, messages::no_can0_frames_but, log_path,
-                 static_cast<int>(interfaces.size()), interfaces.data());
+    say(progress, messages::no_can0_frames_but, log_path, static_cast<int>(interfaces.size()),
+        interfaces.data());
   } else if (result.lines.unreadable_lines()) {
-    report(messages::no_candump_lines, log_path);
+    say(progress, messages::no_candump_lines, log_path);
   }
 }
 
 }  // namespace
 
-void convert_file(const char* log_path, frame_record& record) {
+void convert_file(const char* log_path, frame_record& record, progress_line& progress) {
+  progress.start_log(log_path);
   std::FILE* const input = std::fopen(log_path, "rt");
   if (input == nullptr) {
-    report(messages::cannot_open, log_path);
+    say(progress, messages::cannot_open, log_path);
     return;
   }
   // The format is told by the first bytes and the line reader asks for
@@ -50,16 +58,17 @@ void convert_file(const char* log_path, frame_record& record) {
   const opened_file log(input, log_path);
   if (log.is_directory()) {
     std::fclose(input);
-    report(messages::cannot_open, log_path);
+    say(progress, messages::cannot_open, log_path);
     return;
   }
-  const log_text text = open_log_text(input);
+  progress.measure(input);
+  const log_text text = open_log_text(input, progress.drawing() ? &progress : nullptr);
   if (text.text == nullptr) {
     std::fclose(input);
     if (text.archive != nullptr) {
-      std::fprintf(stderr, messages::archive, log_path, text.archive);
+      say(progress, messages::archive, log_path, text.archive);
     } else {
-      std::fprintf(stderr, messages::unread_format, log_path, text.unread_format);
+      say(progress, messages::unread_format, log_path, text.unread_format);
     }
     return;
   }
@@ -67,7 +76,7 @@ void convert_file(const char* log_path, frame_record& record) {
   csv_output csv;
   if (!csv.open(csv_path, log)) {
     std::fclose(input);
-    report(messages::cannot_create, csv_path.c_str());
+    say(progress, messages::cannot_create, csv_path.c_str());
     return;
   }
   const log_conversion result = convert_log(*text.text, csv, record);
@@ -76,11 +85,12 @@ void convert_file(const char* log_path, frame_record& record) {
   if (status == convert_status::write_failed) {
     csv.discard();
   } else if (!csv.commit()) {
-    report(messages::cannot_write, csv_path.c_str());
+    say(progress, messages::cannot_write, csv_path.c_str());
   }
-  if (status == convert_status::read_failed) report(messages::cannot_read, log_path);
-  if (status == convert_status::write_failed) report(messages::cannot_write, csv_path.c_str());
-  if (status == convert_status::converted) explain_an_empty_csv(result, log_path);
+  if (status == convert_status::read_failed) say(progress, messages::cannot_read, log_path);
+  if (status == convert_status::write_failed)
+    say(progress, messages::cannot_write, csv_path.c_str());
+  if (status == convert_status::converted) explain_an_empty_csv(result, log_path, progress);
 }
 
 }  // namespace pluckrow

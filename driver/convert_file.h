@@ -3,6 +3,7 @@
 #pragma once
 
 #include "conversion/log_line.h"
+#include "driver/progress.h"
 
 namespace pluckrow {
 
@@ -10,6 +11,7 @@ namespace pluckrow {
 // standard error, in one line, a log that cannot be opened (a directory
 // included) or read, and a CSV that cannot be created (the log itself
 // included, through a link) or written.
-void convert_file(const char* log_path, frame_record& record);
+// `progress` is told of the log and of the bytes read from it.
+void convert_file(const char* log_path, frame_record& record, progress_line& progress);
 
 }  // namespace pluckrow

@@ -6,6 +6,7 @@
 #include "driver/convert_file.h"
 #include "driver/interruption.h"
 #include "driver/messages.h"
+#include "driver/progress.h"
 
 #ifdef __MINGW32__
 // MinGW's start-up would otherwise expand wildcards in the arguments.
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
   // One record for the whole run: fields a line does not assign keep the
   // values of earlier lines, across files too.
   pluckrow::frame_record record{};
-  for (int i = 1; i < argc; ++i) pluckrow::convert_file(argv[i], record);
+  pluckrow::progress_line progress = pluckrow::progress_line::on_standard_error(argc - 1);
+  for (int i = 1; i < argc; ++i) pluckrow::convert_file(argv[i], record, progress);
+  progress.erase();
   return pluckrow::messages::exit_done;
 }

@@ -7,10 +7,12 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "compressed.h"
+#include "driver/progress.h"
 #include "log_files.h"
 #include "program_runner.h"
 #include "reference.h"
@@ -698,6 +700,47 @@ TEST_F(driver_test, logs_split_over_several_runs_give_the_csvs_of_one_run) {
     expect_run({name}, "");
     EXPECT_EQ(read_file(name + ".csv"), one_run[name]) << name;
   }
+}
+
+TEST(progress_line, draws_after_a_second_at_most_ten_times_a_second_and_erases) {
+  std::chrono::milliseconds now{0};
+  std::FILE* const terminal = std::tmpfile();
+  ASSERT_NE(terminal, nullptr);
+  progress_line progress(terminal, 40, 3, [&] { return now; });
+  std::FILE* const log = std::tmpfile();  // a log of 200 bytes
+  ASSERT_EQ(std::fwrite(std::string(200, ' ').data(), 1, 200, log), 200u);
+  std::fflush(log);
+  const std::string long_name = "folder/" + std::string(40, 'n') + ".log";
+  // At each time, what is done, and what the terminal gets.
+  const std::vector<std::tuple<int, std::function<void()>, std::string>> steps = {
+      {0, [&] { progress.start_log("a.log"); }, ""},
+      {999, [&] { progress.bytes_read(1'000'000); }, ""},
+      {1000, [&] { progress.bytes_read(1'000'000); }, "\r0/3 logs  a.log  2 MB/s"},
+      {1099, [&] { progress.bytes_read(100); }, ""},
+      {1100, [&] { progress.start_log("b"), progress.measure(log); }, "\r1/3 logs  b  2 MB/s    "},
+      {1200, [&] { progress.bytes_read(100); }, "\r1/3 logs  b 50%  2 MB/s"},
+      {1300, [&] { progress.start_log(long_name.c_str()); },
+       "\r2/3 logs  ...nnnnnnnnnnnnnn.log  2 MB/s"},
+      {1300, [&] { progress.erase(); }, "\r" + std::string(39, ' ') + "\r"},
+      {1300, [&] { progress.erase(); }, ""},
+      {1400, [&] { progress.bytes_read(2'000'000); }, "\r2/3 logs  ...nnnnnnnnnnnnnn.log  3 MB/s"}};
+  long shown = 0;
+  for (const auto& [at, action, drawn] : steps) {
+    now = std::chrono::milliseconds(at);
+    action();
+    std::string got(static_cast<std::size_t>(std::ftell(terminal) - shown), '\0');
+    std::fseek(terminal, shown, SEEK_SET);
+    EXPECT_EQ(std::fread(got.data(), 1, got.size(), terminal), got.size());
+    shown = std::ftell(terminal);
+    EXPECT_EQ(got, drawn) << "at " << at << " ms";
+  }
+  std::fclose(log);
+  std::fclose(terminal);
+  progress_line nowhere(nullptr, 40, 1, [&] { return now; });
+  EXPECT_FALSE(nowhere.drawing());
+  nowhere.start_log("a.log");  // would crash on a null terminal were anything drawn
+  nowhere.bytes_read(1);
+  nowhere.erase();
 }
 
 TEST_F(driver_test, the_sample_log_gives_its_committed_csv) {
