@@ -29,14 +29,15 @@ inline const std::vector<std::string> read_formats = {"gzip",
 #endif
 #if PLUCKROW_READS_XZ
                                                       "xz",
+                                                      "xz -9",  // a 64 MiB window
 #endif
 #if PLUCKROW_READS_BZIP2
                                                       "bzip2"
 #endif
 };
 
-// `text` as one gzip member, zstd frame (with its checksum), xz stream or
-// bzip2 stream.
+// `text` as one gzip member, zstd frame (with its checksum), xz stream (at
+// the default level or at -9) or bzip2 stream.
 inline std::string compressed(std::string_view format, std::string_view text) {
   std::string out(text.size() + text.size() / 2 + 1024, '\0');
   std::size_t size = 0;
@@ -73,8 +74,9 @@ inline std::string compressed(std::string_view format, std::string_view text) {
   }
 #endif
 #if PLUCKROW_READS_XZ
-  if (format == "xz") {
-    lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, in, text.size(), to, &size, out.size());
+  if (format.starts_with("xz")) {
+    lzma_easy_buffer_encode(format == "xz" ? 6 : 9, LZMA_CHECK_CRC64, nullptr, in, text.size(), to,
+                            &size, out.size());
   }
 #endif
 #if PLUCKROW_READS_BZIP2

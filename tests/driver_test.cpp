@@ -123,6 +123,9 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
        "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
       {"text.log", "# comment\n\nanything\n"},
       {"no_sample.log", "(1.0) can1 102#000083\n(1.0) can0 1FFFFFFF#00\n"},
+      {"interleaved.log",
+       "(1.0) can1 102#00\n(1.0) vcan0 102#00\n(1.0) can1 102#00\n(1.0) vcan0 1#0\n"},
+      {"extended_name.log", "(1.0) can1 102#00\n(1.0) can10 102#00\n(1.0) can1 102#00\n"},
       {"j1939.log",
        " (1.0)  can0  18FEF100   [8]  00 11 22 33 44 55 66 77\n(2.0) can0 0CF00400#0011\n"
        "  can0  TX B E  18FEF100   [2]  00 11\n"},
@@ -140,6 +143,8 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
              "NOTE: four.log: no can0 frames (frames on vcan0, can1, slcan0, ...)\n"
              "NOTE: text.log: no can0 frames (no line in a candump layout)\n"
              "NOTE: no_sample.log: no samples (1 can0 frame, all with 29-bit identifiers)\n"
+             "NOTE: interleaved.log: no can0 frames (frames on can1, vcan0)\n"
+             "NOTE: extended_name.log: no can0 frames (frames on can1, can10)\n"
              "NOTE: j1939.log: no samples (3 can0 frames, all with 29-bit identifiers)\n"
              "NOTE: other_ids.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
              "more bytes)\n"
@@ -164,12 +169,15 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
   }
   frame_record record{};
   const std::string rows = written_in_text_mode(reference::rows(plain, record));
-  // A member boundary within a line, and a zstd skippable frame between.
+  // A member boundary within a line, and a zstd skippable frame between
+  // (any of its sixteen magic numbers, 0x184D2A50 to 0x184D2A5F).
   const std::size_t split = plain.size() / 3 + 7;
-  const std::string skippable(
-      "\x50\x2A\x4D\x18\x03\x00\x00\x00"
-      "abc",
-      11);
+  const auto skippable = [](char magic) {
+    return std::string(1, magic) + std::string(
+                                       "\x2A\x4D\x18\x03\x00\x00\x00"
+                                       "abc",
+                                       7 + 3);
+  };
   for (const std::string& format : test::read_formats) {
     SCOPED_TRACE(format);
     const std::string whole = test::compressed(format, plain);
@@ -177,20 +185,23 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
     const std::string first = test::compressed(format, plain.substr(0, split));
     const std::string second = test::compressed(format, plain.substr(split));
     write_file("whole.log", whole);
-    write_file("members.log", first + (format == "zstd" ? skippable : "") + second);
+    const bool zstd = format == "zstd";
+    write_file("members.log", first + (zstd ? skippable('\x57') : "") + second);
+    write_file("skippable.log", zstd ? skippable('\x5F') + whole : whole);
     // Damage where each format checks it: gzip's CRC-32, zstd's checksum,
     // xz's stream footer, a byte of bzip2's block.
     std::string damaged = whole;
-    const std::size_t check_at = format == "gzip"   ? whole.size() - 8
-                                 : format == "zstd" ? whole.size() - 1
-                                 : format == "xz"   ? whole.size() - 12
-                                                    : whole.size() / 2;
+    const std::size_t check_at = format == "gzip"           ? whole.size() - 8
+                                 : format == "zstd"         ? whole.size() - 1
+                                 : format.starts_with("xz") ? whole.size() - 12
+                                                            : whole.size() / 2;
     damaged[check_at] = static_cast<char>(damaged[check_at] ^ 0x10);
     write_file("damaged.log", damaged);
-    const std::size_t magic = format == "gzip" ? 2 : format == "xz" ? 6 : 4;
+    const std::size_t magic = format == "gzip" ? 2 : format.starts_with("xz") ? 6 : 4;
     write_file("magic.log", whole.substr(0, magic));
     const std::vector<std::size_t> cuts = {whole.size() / 3, whole.size() / 2, whole.size() - 1};
-    std::vector<std::string> names = {"whole.log", "members.log", "damaged.log", "magic.log"};
+    std::vector<std::string> names = {"whole.log", "members.log", "skippable.log", "damaged.log",
+                                      "magic.log"};
     std::string errors = "SKIP: cannot read damaged.log\nSKIP: cannot read magic.log\n";
     for (const std::size_t cut : cuts) {
       names.push_back("cut" + std::to_string(cut));
@@ -200,11 +211,20 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
     expect_run(names, errors);
     EXPECT_EQ(read_file("whole.log.csv"), rows);
     EXPECT_EQ(read_file("members.log.csv"), rows);
+    EXPECT_EQ(read_file("skippable.log.csv"), rows);
     // Damage and cuts keep the rows of the text before them, and no other.
-    for (std::size_t i = 2; i < names.size(); ++i) {
+    for (std::size_t i = 3; i < names.size(); ++i) {
       const std::string csv = read_file(names[i] + ".csv");
       EXPECT_EQ(csv, rows.substr(0, csv.size())) << names[i];
       EXPECT_EQ(csv.size(), rows.rfind('\n', csv.size()) + 1) << names[i] << " ends in a cut row";
+    }
+    // A stream decoder gives its text as it goes: damage found at the end, in
+    // the checksum, or a cut in the last byte leaves nearly every row. bzip2
+    // gives a block's text once the block is whole and checked.
+    if (format != "bzip2") {
+      for (const std::string& name : {std::string("damaged.log"), names.back()}) {
+        EXPECT_GT(read_file(name + ".csv").size(), rows.size() * 9 / 10) << name;
+      }
     }
   }
 #ifdef _WIN32
@@ -379,6 +399,7 @@ struct fifo_run {
   std::function<void()> meanwhile{};     // with no signal, before the log ends
   std::function<void()> before_start{};  // once a.log and big.log are made
   bool without_root = false;             // as another user where the test runs as root
+  bool ignored = false;                  // the caller ignores the signal, as nohup does
 };
 
 // Converts a.log, then the FIFO big.log, with standard error in
@@ -403,6 +424,7 @@ void run_stopped_on_a_fifo(const fifo_run& how, int& status) {
          setresuid(other_user, other_user, other_user) != 0)) {
       _exit(126);
     }
+    if (how.ignored) signal(how.signal_number, SIG_IGN);
     execl(PLUCKROW_EXE, PLUCKROW_EXE, "a.log", "big.log", static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -474,6 +496,21 @@ TEST_F(driver_test, an_interrupted_run_leaves_the_earlier_csv_and_nothing_else) 
   }
 }
 
+TEST_F(driver_test, a_signal_the_caller_ignores_stays_ignored) {
+  for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal_number));
+    for (const std::string& name : listing()) fs::remove(name);
+    int status = 0;
+    run_stopped_on_a_fifo({.signal_number = signal_number, .ignored = true}, status);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::string rows;
+    for (int i = 0; i < 12'000; ++i) rows += "-128,-250.137405\n";
+    EXPECT_EQ(read_file("big.log.csv"), rows);
+    EXPECT_EQ(read_file("../stderr.txt"), "");
+  }
+}
+
 TEST_F(driver_test, an_interrupted_csv_written_in_place_is_left_empty_not_cut) {
   // A folder that takes no new file: both CSVs are written in place.
   int status = 0;
@@ -519,14 +556,19 @@ TEST_F(driver_test, a_csv_keeps_its_permission_bits_and_its_links) {
   write_file("sub/linked.csv", "earlier\n");
   fs::create_symlink("sub/linked.csv", "linked.log.csv");
   fs::create_symlink("sub/dangling.csv", "dangling.log.csv");
-  expect_run({"new.log", "old.log", "linked.log", "dangling.log"}, "");
+  // A relative link in another folder leads from that folder.
+  write_file("sub/relative.log", log_a);
+  fs::create_symlink("relative.csv", "sub/relative.log.csv");
+  expect_run({"new.log", "old.log", "linked.log", "dangling.log", "sub/relative.log"}, "");
   EXPECT_EQ(fs::status("new.log.csv").permissions(), fs::perms(0666 & ~mask));
   EXPECT_EQ(fs::status("old.log.csv").permissions(), fs::perms(0751));
   for (const char* name : {"linked", "dangling"}) {
     EXPECT_TRUE(fs::is_symlink(std::string(name) + ".log.csv")) << name;
     EXPECT_EQ(read_file("sub/" + std::string(name) + ".csv"), rows_a) << name;
   }
-  EXPECT_EQ(listing("sub"), (std::vector<std::string>{"dangling.csv", "linked.csv"}));
+  EXPECT_EQ(read_file("sub/relative.csv"), rows_a);
+  EXPECT_EQ(listing("sub"), (std::vector<std::string>{"dangling.csv", "linked.csv", "relative.csv",
+                                                      "relative.log", "relative.log.csv"}));
   EXPECT_EQ(listing().size(), 9u);
 }
 
@@ -629,21 +671,25 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
   // Each earlier CSV has a second name, which shows whether it was kept or
   // replaced.
   const std::string changed = written_in_text_mode("-3,1.000000\n");
-  const std::vector<std::pair<std::string, std::string>> earlier = {
-      {"same.log", rows_a}, {"changed.log", changed}, {"longer.log", rows_a + rows_a}};
+  // The log, its rows, and the earlier CSV.
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> earlier = {
+      {"same.log", log_a, rows_a, rows_a},
+      {"changed.log", log_a, rows_a, changed},
+      {"longer.log", log_a, rows_a, rows_a + rows_a},
+      {"now_empty.log", "", "", rows_a}};
   const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
   std::vector<std::string> names;
-  for (const auto& [name, csv] : earlier) {
-    write_file(name, log_a);
+  for (const auto& [name, log, rows, csv] : earlier) {
+    write_file(name, log);
     write_file(name + ".csv", csv);
     fs::create_hard_link(name + ".csv", name + ".kept");
     fs::last_write_time(name + ".csv", an_hour_ago);
     names.push_back(name);
   }
   expect_run(names, "");
-  for (const auto& [name, csv] : earlier) {
-    const bool same = csv == rows_a;
-    EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
+  for (const auto& [name, log, rows, csv] : earlier) {
+    const bool same = csv == rows;
+    EXPECT_EQ(read_file(name + ".csv"), rows) << name;
     EXPECT_EQ(read_file(name + ".kept"), csv) << name;
     EXPECT_GT(fs::last_write_time(name + ".csv"), an_hour_ago) << name;
     write_file(name + ".kept", "written through the second name\n");
