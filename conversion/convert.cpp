@@ -160,12 +160,10 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
         result.status = convert_status::write_failed;
         return result;
       }
-    } else if (line.assigned <= length_index) [[unlikely]] {
-      if (line.assigned <= identifier_index) {
-        result.lines.off_frame(line, text, lines);
-      } else {
-        result.lines.identifier_only(line);
-      }
+    } else if (line.assigned <= identifier_index) [[unlikely]] {
+      result.lines.off_frame(line, text, lines);
+    } else if (line.extended_identifier) [[unlikely]] {
+      result.lines.extended_frame();
     }
   }
   const bool flushed = rows.flush();

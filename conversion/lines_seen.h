@@ -29,20 +29,14 @@ class lines_seen {
       off_frame_slowly(line, text);
     }
   }
-  // A can0 frame whose match stopped after its identifier: a 29-bit one, a
-  // remote request.
-  void identifier_only(const line_match& line) {
-    ++identifier_only_lines_;
-    all_extended_ &= line.extended_identifier;
-  }
+  // A can0 frame of a 29-bit identifier, as its matcher marked it.
+  void extended_frame() { ++extended_frames_; }
   // After the last line: how many lines the log had.
   void read_all(std::size_t lines) { can0_frames_ = lines - off_frame_lines_; }
 
   std::size_t can0_frames() const { return can0_frames_; }
   // Whether every can0 frame had a 29-bit identifier.
-  bool only_extended_frames() const {
-    return identifier_only_lines_ == can0_frames_ && all_extended_;
-  }
+  bool only_extended_frames() const { return extended_frames_ == can0_frames_; }
   // Up to `max_interfaces` names in the order first seen, ", " between
   // them, and ", ..." when there were more.
   std::string_view other_interfaces() const { return {names_, names_size_}; }
@@ -55,8 +49,7 @@ class lines_seen {
   void add_interface(std::string_view name);
 
   std::size_t off_frame_lines_ = 0;
-  std::size_t identifier_only_lines_ = 0;
-  bool all_extended_ = true;
+  std::size_t extended_frames_ = 0;
   std::size_t can0_frames_ = 0;
   bool unreadable_ = false;
   int interfaces_ = 0;
