@@ -87,10 +87,13 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
   } else if (!csv.commit()) {
     say(progress, messages::cannot_write, csv_path.c_str());
   }
-  if (status == convert_status::read_failed) say(progress, messages::cannot_read, log_path);
-  if (status == convert_status::write_failed)
+  if (status == convert_status::read_failed) {
+    say(progress, messages::cannot_read, log_path);
+  } else if (status == convert_status::write_failed) {
     say(progress, messages::cannot_write, csv_path.c_str());
-  if (status == convert_status::converted) explain_an_empty_csv(result, log_path, progress);
+  } else {
+    explain_an_empty_csv(result, log_path, progress);
+  }
 }
 
 }  // namespace pluckrow

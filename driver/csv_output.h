@@ -13,9 +13,10 @@
 //
 // A CSV name that is a symbolic link stays one: the file it leads to gets
 // the rows, unless another user's link or file in a shared folder would
-// steer them (csv_target.h). Where that file is not a regular file (a device, a FIFO), or no
-// new file can be made in its folder (a read-only folder, a name too long
-// for a temporary), the CSV is written in place instead.
+// steer them (csv_target.h). Where that file is not a regular file (a
+// device, a FIFO), or no new file can be made in its folder (a read-only
+// folder, a name too long for a temporary), the CSV is written in place
+// instead.
 #pragma once
 
 #include <cstdint>
