@@ -21,7 +21,8 @@ std::string folder_of(const std::string& path) {
 // that this user may trust: the kernel's rule for sticky world-writable
 // folders. The folder is looked up only for another user's entry.
 bool trusted(const std::string& path, uid_t owner) {
-  if (owner == geteuid()) return true;
+  static const uid_t user = geteuid();  // looked up once, not per log
+  if (owner == user) return true;
   struct stat folder;
   if (stat(folder_of(path).c_str(), &folder) != 0) return false;
   const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
