@@ -148,6 +148,10 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
   log_conversion result{convert_status::converted, false, {}};
   std::int8_t held_value = initial_held_value;
   std::size_t lines = 0;
+  // Whether every can0 frame so far that wrote no row had a 29-bit
+  // identifier: asked of such a frame only while it holds, so a log of
+  // 11-bit frames pays one test of a register a line.
+  bool only_extended_frames = true;
   for (std::string_view text; reader.next_text(text); ++lines) {
     const line_match line = match_log_line(text, record, time_stamps::skipped);
     reader.consume(line.end);
@@ -162,13 +166,13 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
       }
     } else if (line.assigned <= identifier_index) [[unlikely]] {
       result.lines.off_frame(line, text, lines);
-    } else if (line.extended_identifier) [[unlikely]] {
-      result.lines.extended_frame();
+    } else if (only_extended_frames) [[unlikely]] {
+      only_extended_frames = line.extended_identifier();
     }
   }
   const bool flushed = rows.flush();
   result.wrote_rows = rows.any();
-  result.lines.read_all(lines);
+  result.lines.read_all(lines, only_extended_frames);
   if (reader.failed()) {
     result.status = convert_status::read_failed;
   } else if (!flushed) {

@@ -70,14 +70,16 @@ enum class time_stamps { computed, skipped };
 struct line_match {
   const char* end;
   int assigned;
-  // Whether the line is a can0 frame with a 29-bit identifier, whose match
-  // stopped after the identifier's first three digits, as the matcher that
-  // read it knows; for the note on a log of such frames alone.
-  bool extended_identifier = false;
-  // A line that stops before "can0" (another interface's frame, or no frame
-  // at all): where an interface's name would stand, as the match left the
-  // frame path there, for `other_interface_of`; nullptr for other lines.
-  const char* other_interface = nullptr;
+  // Where the match left the frame path, for the note on an empty CSV: on a
+  // line that stops before "can0" (another interface's frame, or no frame
+  // at all), where an interface's name would stand, for
+  // `other_interface_of`; on a can0 frame whose identifier has 29 bits, where
+  // it stands, as the matcher that read it knows; nullptr for other lines.
+  const char* left_frame_path = nullptr;
+
+  bool extended_identifier() const {
+    return assigned > identifier_index && left_frame_path != nullptr;
+  }
 };
 
 }  // namespace pluckrow

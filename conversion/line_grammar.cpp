@@ -377,7 +377,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     // Another interface, or no frame at all: matching stops at "can0",
     // after the time stamp if there is one.
     if (kind != stamp::none) record.time_stamp = stamp_value;
-    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, false, at};
+    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, at};
     return true;
   }
   // A time stamp in seconds is the pattern's; where the line prints none,
@@ -401,7 +401,7 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
     // A 29-bit identifier: matching stops at its fourth digit.
     record.time_stamp = frame_time_stamp;
     record.identifier = identifier;
-    match = {end_of_line(at, end), identifier_index + 1, true};
+    match = {end_of_line(at, end), identifier_index + 1, at - digits};
     return true;
   }
 

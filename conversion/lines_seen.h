@@ -24,19 +24,22 @@ class lines_seen {
   // first.
   void off_frame(const line_match& line, std::string_view text, std::size_t earlier_lines) {
     if (off_frame_lines_++ < earlier_lines) return;
-    if (line.other_interface == nullptr || line.end - line.other_interface < 8 ||
-        (load_eight(line.other_interface) & last_name_mask_) != last_name_) {
+    if (line.left_frame_path == nullptr || line.end - line.left_frame_path < 8 ||
+        (load_eight(line.left_frame_path) & last_name_mask_) != last_name_) {
       off_frame_slowly(line, text);
     }
   }
-  // A can0 frame of a 29-bit identifier, as its matcher marked it.
-  void extended_frame() { ++extended_frames_; }
-  // After the last line: how many lines the log had.
-  void read_all(std::size_t lines) { can0_frames_ = lines - off_frame_lines_; }
+  // After the last line: how many lines the log had, and whether each can0
+  // frame that wrote no row had a 29-bit identifier, as its matcher marked it.
+  void read_all(std::size_t lines, bool only_extended_frames) {
+    can0_frames_ = lines - off_frame_lines_;
+    only_extended_frames_ = only_extended_frames;
+  }
 
   std::size_t can0_frames() const { return can0_frames_; }
-  // Whether every can0 frame had a 29-bit identifier.
-  bool only_extended_frames() const { return extended_frames_ == can0_frames_; }
+  // Whether every can0 frame that wrote no row had a 29-bit identifier:
+  // every can0 frame, in a log that gave no row.
+  bool only_extended_frames() const { return only_extended_frames_; }
   // Up to `max_interfaces` names in the order first seen, ", " between
   // them, and ", ..." when there were more.
   std::string_view other_interfaces() const { return {names_, names_size_}; }
@@ -49,8 +52,8 @@ class lines_seen {
   void add_interface(std::string_view name);
 
   std::size_t off_frame_lines_ = 0;
-  std::size_t extended_frames_ = 0;
   std::size_t can0_frames_ = 0;
+  bool only_extended_frames_ = false;
   bool unreadable_ = false;
   int interfaces_ = 0;
   char names_[max_interfaces * 17 + 5];  // names of at most 15, ", " and ", ..."

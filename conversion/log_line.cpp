@@ -23,8 +23,8 @@ line_match match_log_line(std::string_view text, frame_record& record, time_stam
 }
 
 std::string_view other_interface_of(const line_match& line) {
-  return line.other_interface == nullptr ? std::string_view()
-                                         : interface_named(line.other_interface, line.end);
+  return line.left_frame_path == nullptr ? std::string_view()
+                                         : interface_named(line.left_frame_path, line.end);
 }
 
 int parse_log_line(std::string_view line, frame_record& record) {
