@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "conversion/exact_matcher.h"
-#include "conversion/line_grammar.h"
+#include "conversion/matching/exact_matcher.h"
+#include "conversion/matching/line_grammar.h"
 
 namespace pluckrow {
 

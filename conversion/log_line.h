@@ -13,7 +13,7 @@
 
 #include <string_view>
 
-#include "conversion/frame_record.h"
+#include "conversion/matching/line_match.h"
 
 namespace pluckrow {
 

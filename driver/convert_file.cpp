@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "conversion/convert.h"
-#include "conversion/log_text.h"
+#include "conversion/text/log_text.h"
 #include "driver/csv_output.h"
 #include "driver/messages.h"
 #include "driver/opened_file.h"

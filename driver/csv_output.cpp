@@ -29,8 +29,8 @@ constexpr std::size_t unique_part = 6;
 constexpr std::size_t after_unique_part = 4;  // ".tmp"
 
 // The largest earlier CSV compared with the new rows before a file is made:
-// the row writer's block.
-constexpr std::uintmax_t max_compared_size = 64 * 1024;
+// the row writer's block, so that one block tells whether the rows differ.
+constexpr std::uintmax_t max_compared_size = row_block_bytes;
 
 #ifdef _WIN32
 

@@ -23,7 +23,7 @@
 #include <cstdio>
 #include <string>
 
-#include "conversion/row_sink.h"
+#include "conversion/rows/row_sink.h"
 #include "driver/opened_file.h"
 
 #ifndef _WIN32

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "conversion/byte_source.h"
+#include "conversion/text/byte_source.h"
 
 namespace pluckrow {
 

@@ -17,12 +17,14 @@
 #include <string_view>
 
 #include "conversion/convert.h"
-#include "conversion/exact_matcher.h"
-#include "conversion/line_grammar.h"
 #include "conversion/log_line.h"
-#include "conversion/log_text.h"
+#include "conversion/matching/exact_matcher.h"
+#include "conversion/matching/line_grammar.h"
+#include "conversion/text/line_reader.h"
+#include "conversion/text/log_text.h"
 #include "line_shapes.h"
 #include "reference.h"
+#include "stream_sink.h"
 
 namespace {
 

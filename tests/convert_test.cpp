@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "conversion/convert.h"
-#include "conversion/line_reader.h"
-#include "conversion/log_text.h"
+#include "conversion/text/line_reader.h"
+#include "conversion/text/log_text.h"
 #include "log_files.h"
 #include "reference.h"
 

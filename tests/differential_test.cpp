@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "conversion/convert.h"
-#include "conversion/line_grammar.h"
 #include "conversion/log_line.h"
+#include "conversion/matching/line_grammar.h"
+#include "conversion/text/line_reader.h"
 #include "line_shapes.h"
 #include "log_files.h"
 #include "reference.h"

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "conversion/convert.h"
-#include "conversion/log_text.h"
+#include "conversion/text/log_text.h"
+#include "stream_sink.h"
 
 namespace pluckrow::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/frame_record.h"
+#include "conversion/matching/frame_record.h"
 
 namespace pluckrow::reference {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "conversion/frame_record.h"
-#include "conversion/swar.h"
+#include "conversion/matching/line_match.h"
+#include "conversion/matching/swar.h"
 
 namespace pluckrow {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "conversion/byte_source.h"
+#include "conversion/text/byte_source.h"
 
 namespace pluckrow {
 

@@ -1,12 +1,12 @@
-#include "conversion/other_layouts.h"
+#include "conversion/matching/other_layouts.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "conversion/characters.h"
-#include "conversion/frame_assignment.h"
+#include "conversion/matching/characters.h"
+#include "conversion/matching/frame_assignment.h"
 
 namespace pluckrow {
 namespace {

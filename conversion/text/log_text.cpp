@@ -1,10 +1,10 @@
-#include "conversion/log_text.h"
+#include "conversion/text/log_text.h"
 
 #include <string_view>
 #include <utility>
 
-#include "conversion/compressed_text.h"
-#include "conversion/utf16_text.h"
+#include "conversion/text/compressed_text.h"
+#include "conversion/text/utf16_text.h"
 
 namespace pluckrow {
 namespace {

@@ -1,10 +1,10 @@
-#include "conversion/lines_seen.h"
+#include "conversion/rows/lines_seen.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "conversion/characters.h"
 #include "conversion/log_line.h"
+#include "conversion/matching/characters.h"
 
 namespace pluckrow {
 

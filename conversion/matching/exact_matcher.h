@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "conversion/frame_record.h"
+#include "conversion/matching/frame_record.h"
 
 namespace pluckrow {
 
@@ -15,8 +15,5 @@ namespace pluckrow {
 // read reached it; a NUL ends it) and returns the number of fields
 // assigned, as `parse_log_line` does.
 int match_exactly(std::string_view line, frame_record& record);
-
-// `std::sscanf` with `log_line_pattern` alone.
-int match_with_sscanf(std::string_view line, frame_record& record);
 
 }  // namespace pluckrow

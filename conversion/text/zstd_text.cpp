@@ -1,6 +1,6 @@
 #include <zstd.h>
 
-#include "conversion/compressed_text.h"
+#include "conversion/text/compressed_text.h"
 
 namespace pluckrow {
 namespace {

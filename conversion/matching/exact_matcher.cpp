@@ -1,11 +1,12 @@
-#include "conversion/exact_matcher.h"
+#include "conversion/matching/exact_matcher.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "conversion/other_layouts.h"
+#include "conversion/matching/other_layouts.h"
+#include "conversion/text/line_reader.h"
 
 namespace pluckrow {
 namespace {
@@ -40,10 +41,6 @@ int sscanf_pattern(const char* text, frame_record& record) {
 }
 
 }  // namespace
-
-int match_with_sscanf(std::string_view line, frame_record& record) {
-  return sscanf_pattern(c_line(line).text, record);
-}
 
 int match_exactly(std::string_view line, frame_record& record) {
   const c_line text(line);

@@ -6,10 +6,14 @@
 #include <cstring>
 #include <string_view>
 
-#include "conversion/byte_source.h"
-#include "conversion/frame_record.h"
+#include "conversion/text/byte_source.h"
 
 namespace pluckrow {
+
+// A line is matched on at most this many bytes: what one read limited to
+// 1014 bytes (the historical fgets limit) yields before its terminating NUL.
+inline constexpr std::size_t read_limit = 1014;
+inline constexpr std::size_t max_line_bytes = read_limit - 1;
 
 // Yields each log line of a source as its first `max_line_bytes` bytes, the
 // newline included when it falls within them; the rest of an over-long log

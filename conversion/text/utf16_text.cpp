@@ -1,4 +1,4 @@
-#include "conversion/utf16_text.h"
+#include "conversion/text/utf16_text.h"
 
 #include <algorithm>
 #include <cstdint>

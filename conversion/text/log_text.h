@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "conversion/byte_source.h"
+#include "conversion/text/byte_source.h"
 
 namespace pluckrow {
 

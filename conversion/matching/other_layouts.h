@@ -16,7 +16,7 @@
 // Remote frames, 29-bit identifiers and malformed frames are not read.
 #pragma once
 
-#include "conversion/frame_record.h"
+#include "conversion/matching/frame_record.h"
 
 namespace pluckrow {
 

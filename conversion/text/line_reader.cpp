@@ -1,4 +1,4 @@
-#include "conversion/line_reader.h"
+#include "conversion/text/line_reader.h"
 
 namespace pluckrow {
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "conversion/frame_record.h"
-#include "conversion/vectors.h"
+#include "conversion/matching/frame_record.h"
+#include "conversion/matching/vectors.h"
 
 namespace pluckrow {
 

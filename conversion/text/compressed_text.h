@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-#include "conversion/byte_source.h"
+#include "conversion/text/byte_source.h"
 
 namespace pluckrow {
 

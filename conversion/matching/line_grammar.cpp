@@ -1,13 +1,14 @@
-#include "conversion/line_grammar.h"
+#include "conversion/matching/line_grammar.h"
 
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 
-#include "conversion/characters.h"
-#include "conversion/frame_assignment.h"
-#include "conversion/swar.h"
-#include "conversion/swar_fields.h"
+#include "conversion/matching/characters.h"
+#include "conversion/matching/frame_assignment.h"
+#include "conversion/matching/hex_fields.h"
+#include "conversion/matching/swar.h"
+#include "conversion/matching/time_stamp_fields.h"
 
 namespace pluckrow {
 namespace {

@@ -51,6 +51,6 @@ inline std::uint64_t hex_nibbles(std::uint64_t word) {
 
 // Byte k of `nibbles` (values below 16) becomes digit k times 16 plus digit
 // k + 1: nothing spills into the next byte.
-inline std::uint64_t hex_pairs(std::uint64_t nibbles) { return nibbles << 4 | nibbles >> 8; }
+inline std::uint64_t nibble_pairs(std::uint64_t nibbles) { return nibbles << 4 | nibbles >> 8; }
 
 }  // namespace pluckrow

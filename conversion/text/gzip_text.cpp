@@ -1,4 +1,4 @@
-#include "conversion/compressed_text.h"
+#include "conversion/text/compressed_text.h"
 
 #ifdef PLUCKROW_WITH_ISAL
 #include <isa-l/igzip_lib.h>

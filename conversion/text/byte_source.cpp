@@ -1,4 +1,4 @@
-#include "conversion/byte_source.h"
+#include "conversion/text/byte_source.h"
 
 #include <algorithm>
 #include <cstring>

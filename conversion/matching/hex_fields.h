@@ -1,0 +1,182 @@
+// The bytes of a candump line's body sixteen characters at a time: the
+// print layout's bytes, runs of the log file's hex digits, and where the
+// line ends. SSE2's vectors on x86-64, words of eight elsewhere (vectors.h).
+// Each reads only the fixed widths it documents.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+#include "conversion/matching/swar.h"
+#include "conversion/matching/vectors.h"
+
+namespace pluckrow::swar_fields {
+
+#if PLUCKROW_SSE2
+// SSE2, part of every x86-64: sixteen characters at a time.
+namespace sse2 {
+
+inline __m128i load(const char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// A bit for each of the sixteen characters that is a hex digit. Each range
+// is moved to the top of the signed bytes, 0x7F its last: one comparison
+// then tells it, as what lay above it wraps to the negative.
+inline int hex_digit_mask(__m128i text) {
+  const __m128i digit =
+      _mm_cmpgt_epi8(_mm_add_epi8(text, _mm_set1_epi8(0x7F - '9')), _mm_set1_epi8(0x7F - 10));
+  const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
+  const __m128i letter =
+      _mm_cmpgt_epi8(_mm_add_epi8(lower, _mm_set1_epi8(0x7F - 'f')), _mm_set1_epi8(0x7F - 6));
+  return _mm_movemask_epi8(_mm_or_si128(digit, letter));
+}
+
+inline int space_mask(__m128i text) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8(' ')));
+}
+
+// Each digit's value (its low nibble, plus 9 for a letter, which has bit 6
+// set), then where each digit is, sixteen times it plus the next digit.
+inline __m128i digit_pairs(__m128i text) {
+  const __m128i letter = _mm_and_si128(_mm_srli_epi16(text, 6), _mm_set1_epi8(1));
+  const __m128i nibbles = _mm_add_epi8(_mm_and_si128(text, _mm_set1_epi8(0x0F)),
+                                       _mm_add_epi8(_mm_slli_epi16(letter, 3), letter));
+  return _mm_or_si128(_mm_slli_epi16(nibbles, 4), _mm_srli_si128(nibbles, 1));
+}
+
+inline std::uint64_t low_half(__m128i vector) {
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(vector));
+}
+
+}  // namespace sse2
+
+// The print layout's first `count` (1 to 8) bytes after the "]", as
+// candump prints them: "  HH HH ... HH", and below eight no hex digit
+// right after the last (formatted input would read it as another byte).
+// Sets `bytes` to them and the bytes after, whatever they are: byte i in
+// bits 8i to 8i + 7. Reads 25 characters, from two overlapping vectors:
+// 0-15 and 9-24.
+[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
+  using namespace sse2;
+  // Byte i's digits are characters 2 + 3i and 3 + 3i; spaces are 0, 1 and
+  // those between the bytes.
+  static constexpr auto patterns = [] {
+    std::array<std::array<std::uint32_t, 2>, 9> masks{};
+    masks[1] = {std::uint32_t{3} << 2, 3};
+    for (std::size_t k = 2; k < 9; ++k) {
+      masks[k][0] = masks[k - 1][0] | std::uint32_t{3} << (3 * k - 1);
+      masks[k][1] = masks[k - 1][1] | std::uint32_t{1} << (3 * k - 2);
+    }
+    return masks;
+  }();
+  const __m128i first = load(at);
+  const __m128i second = load(at + 9);
+  const auto hex = static_cast<std::uint32_t>(hex_digit_mask(first) | hex_digit_mask(second) << 9);
+  const auto spaces = static_cast<std::uint32_t>(space_mask(first) | space_mask(second) << 9);
+  const auto [hex_pattern, space_pattern] = patterns[static_cast<std::size_t>(count)];
+  // After eight bytes the bit looked at is beyond the 25 read, always 0.
+  if ((hex & hex_pattern) != hex_pattern || (spaces & space_pattern) != space_pattern ||
+      (hex >> (3 * count + 1) & 1) != 0) {
+    return false;
+  }
+  const __m128i first_pairs = digit_pairs(first);
+  const std::uint64_t low = low_half(first_pairs);
+  const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
+  const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
+  // Characters 2, 5; 8, 11, 14 (8 on); 17, 20, 23 (the second's 8 on): the
+  // bytes of a word three apart, gathered by one multiplication, as each
+  // product lands in a byte of its own, the wanted ones at the top.
+  const auto gather_two = [](std::uint64_t word) {  // bytes 2 and 5
+    return (word & 0x0000'FF00'00FF'0000) * ((std::uint64_t{1} << 32) + (1 << 16)) >> 48;
+  };
+  const auto gather_three = [](std::uint64_t word) {  // bytes 0, 3 and 6
+    constexpr std::uint64_t spread = (std::uint64_t{1} << 40) + (1 << 24) + (1 << 8);
+    return (word & 0x00FF'0000'FF00'00FF) * spread >> 40;
+  };
+  bytes = gather_two(low) | gather_three(middle) << 16 | gather_three(high) << 40;
+  return true;
+}
+
+// How many of the 16 characters at `at` are hex digits before the first
+// that is not (0 to 16).
+[[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
+  return std::countr_one(static_cast<unsigned>(sse2::hex_digit_mask(sse2::load(at))));
+}
+
+// The same of the 64 characters at `at` (0 to 64), without a branch.
+[[gnu::always_inline]] inline int leading_hex_digits_of_64(const char* at) {
+  std::uint64_t hex = 0;
+  for (int i = 0; i < 4; ++i) {
+    const auto mask = static_cast<unsigned>(sse2::hex_digit_mask(sse2::load(at + 16 * i)));
+    hex |= std::uint64_t{mask} << (16 * i);
+  }
+  return std::countr_one(hex);
+}
+
+// Where the first newline among the 16 characters at `at` is (0 to 15), or
+// 16 if none is.
+[[gnu::always_inline]] inline int newline_offset(const char* at) {
+  using namespace sse2;
+  const int newlines = _mm_movemask_epi8(_mm_cmpeq_epi8(load(at), _mm_set1_epi8('\n')));
+  return std::countr_zero(static_cast<unsigned>(newlines) | 0x10000u);
+}
+
+// The 8 bytes that the 16 characters at `at` give as pairs of hex digits,
+// whatever they are, byte i in bits 8i to 8i + 7: the caller keeps those it
+// has checked.
+[[gnu::always_inline]] inline std::uint64_t hex_pairs(const char* at) {
+  using namespace sse2;
+  // The pairs at even places, packed into the low half.
+  const __m128i pairs = _mm_and_si128(digit_pairs(load(at)), _mm_set1_epi16(0xFF));
+  return low_half(_mm_packus_epi16(pairs, pairs));
+}
+#else
+// Without vectors the grammar reads printed bytes one at a time.
+inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
+
+[[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
+  const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,
+                                    ~hex_digit_bytes(load_eight(at + 8)) & ones * 0x80};
+  return not_hex[0] != 0   ? std::countr_zero(not_hex[0]) / 8
+         : not_hex[1] != 0 ? 8 + std::countr_zero(not_hex[1]) / 8
+                           : 16;
+}
+
+[[gnu::always_inline]] inline int leading_hex_digits_of_64(const char* at) {
+  int digits = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int run = leading_hex_digits(at + 16 * i);
+    digits += run;
+    if (run < 16) break;
+  }
+  return digits;
+}
+
+[[gnu::always_inline]] inline int newline_offset(const char* at) {
+  // The lowest byte flagged is exact: a false flag needs a zero byte below.
+  const auto newline_at = [](std::uint64_t word) {
+    const std::uint64_t x = word ^ ones * '\n';
+    return (x - ones) & ~x & ones * 0x80;
+  };
+  const std::uint64_t first = newline_at(load_eight(at));
+  const std::uint64_t second = newline_at(load_eight(at + 8));
+  return first != 0    ? std::countr_zero(first) / 8
+         : second != 0 ? 8 + std::countr_zero(second) / 8
+                       : 16;
+}
+
+[[gnu::always_inline]] inline std::uint64_t hex_pairs(const char* at) {
+  // The pairs at even places of each word of eight, packed into its low half.
+  const auto packed_pairs = [](const char* eight) {
+    std::uint64_t pairs = nibble_pairs(hex_nibbles(load_eight(eight))) & 0x00FF00FF00FF00FF;
+    pairs = (pairs | pairs >> 8) & 0x0000FFFF0000FFFF;
+    return (pairs | pairs >> 16) & 0xFFFFFFFF;
+  };
+  return packed_pairs(at) | packed_pairs(at + 8) << 32;
+}
+#endif
+
+}  // namespace pluckrow::swar_fields
