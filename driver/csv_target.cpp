@@ -1,6 +1,33 @@
 #include "driver/csv_target.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+#include <windows.h>
+
+namespace pluckrow {
+
+csv_target find_csv_target(const std::string& csv_path, const opened_file& log) {
+  csv_target target{csv_path};
+  WIN32_FILE_ATTRIBUTE_DATA existing;
+  if (log.is_named_by(csv_path)) {
+    target.disposition = csv_disposition::refused;
+  } else if (GetFileAttributesExA(csv_path.c_str(), GetFileExInfoStandard, &existing) != 0) {
+    // Neither a read-only CSV nor a folder of that name is replaced: neither
+    // could be overwritten.
+    const DWORD unwritable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY;
+    target.disposition = (existing.dwFileAttributes & unwritable) != 0 ? csv_disposition::refused
+                                                                       : csv_disposition::replaced;
+    target.earlier_size = std::uintmax_t{existing.nFileSizeHigh} << 32 | existing.nFileSizeLow;
+  }
+  return target;
+}
+
+// A new file takes the folder's permissions, as Windows gives them.
+void csv_target::keep_owner_and_bits(std::FILE*) const {}
+
+}  // namespace pluckrow
+
+#else
 
 #include <limits.h>
 #include <unistd.h>
@@ -29,21 +56,20 @@ bool trusted(const std::string& path, uid_t owner) {
   return !shared || folder.st_uid == owner;
 }
 
-}  // namespace
-
-csv_target find_csv_target(const std::string& csv_path) {
-  csv_target target{csv_path};
+// The file the name leads to, link by link: `status` is its, and false where
+// nothing is there; sets `refused` where a guard forbids it.
+bool follow_links(csv_target& target, bool& refused) {
+  struct stat& status = target.earlier;
   for (int links = 0; links <= max_links; ++links) {
-    if (lstat(target.path.c_str(), &target.status) != 0) return target;  // a new file
-    if (!S_ISLNK(target.status.st_mode)) {
-      target.exists = true;
-      const bool guarded = S_ISREG(target.status.st_mode) || S_ISFIFO(target.status.st_mode);
-      target.refused = guarded && !trusted(target.path, target.status.st_uid);
-      return target;
+    if (lstat(target.path.c_str(), &status) != 0) return false;  // a new file
+    if (!S_ISLNK(status.st_mode)) {
+      const bool guarded = S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode);
+      refused = guarded && !trusted(target.path, status.st_uid);
+      return true;
     }
     char next[PATH_MAX];
     const ssize_t size = readlink(target.path.c_str(), next, sizeof next);
-    if (!trusted(target.path, target.status.st_uid) || size <= 0 ||
+    if (!trusted(target.path, status.st_uid) || size <= 0 ||
         static_cast<std::size_t>(size) == sizeof next) {
       break;
     }
@@ -55,8 +81,38 @@ csv_target find_csv_target(const std::string& csv_path) {
     }
     target.path = std::move(followed);
   }
-  target.refused = true;
+  refused = true;
+  return true;
+}
+
+}  // namespace
+
+csv_target find_csv_target(const std::string& csv_path, const opened_file& log) {
+  csv_target target{csv_path};
+  bool refused = false;
+  if (!follow_links(target, refused)) return target;
+  const struct stat& earlier = target.earlier;
+  if (refused || log.is(earlier)) {
+    target.disposition = csv_disposition::refused;
+  } else if (!S_ISREG(earlier.st_mode)) {
+    target.disposition = csv_disposition::written_kept;
+  } else if (access(target.path.c_str(), W_OK) != 0) {
+    // A CSV its owner made read-only is not replaced, as it would not be
+    // overwritten.
+    target.disposition = csv_disposition::written_in_place;
+  } else {
+    target.disposition = csv_disposition::replaced;
+    target.earlier_size = static_cast<std::uintmax_t>(earlier.st_size);
+  }
   return target;
+}
+
+void csv_target::keep_owner_and_bits(std::FILE* replacement) const {
+  const int descriptor = fileno(replacement);
+  // Where the owner cannot be kept (another user's CSV that this user may
+  // write), the new CSV is this user's, with the same bits.
+  [[maybe_unused]] const int owner_kept = fchown(descriptor, earlier.st_uid, earlier.st_gid);
+  fchmod(descriptor, earlier.st_mode & 07777);
 }
 
 }  // namespace pluckrow

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compressed.h"
+#include "conversion/rows/row_sink.h"
 #include "driver/progress.h"
 #include "log_files.h"
 #include "program_runner.h"
@@ -671,9 +672,27 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
   // Each earlier CSV has a second name, which shows whether it was kept or
   // replaced.
   const std::string changed = written_in_text_mode("-3,1.000000\n");
+  // The largest CSV compared, whose rows fill one row block exactly: rows
+  // "-8,1.000000", "-8,-1.000000" and, last, the longest row of all.
+  const std::string one = written_in_text_mode("-8,1.000000\n");
+  const std::string minus_one = written_in_text_mode("-8,-1.000000\n");
+  const std::string longest = written_in_text_mode("-128,-250.137405\n");
+  std::size_t ones = 0, minus_ones = 0;
+  while ((row_block_bytes - longest.size() - minus_ones * minus_one.size()) % one.size() != 0) {
+    ++minus_ones;
+  }
+  ones = (row_block_bytes - longest.size() - minus_ones * minus_one.size()) / one.size();
+  std::string block_log;
+  for (std::size_t i = 0; i < ones; ++i) block_log += " (1.0)  can0  102   [3]  00 00 83\n";
+  for (std::size_t i = 0; i < minus_ones; ++i) block_log += " (1.0)  can0  102   [3]  00 FF 7D\n";
+  block_log += " (1.0)  can0  101   [1]  80\n (1.0)  can0  102   [3]  00 80 00\n";
+  frame_record record{};
+  const std::string block_rows = written_in_text_mode(reference::rows(block_log, record));
+  ASSERT_EQ(block_rows.size(), row_block_bytes);
   // The log, its rows, and the earlier CSV.
   const std::vector<std::tuple<std::string, std::string, std::string, std::string>> earlier = {
       {"same.log", log_a, rows_a, rows_a},
+      {"one_block.log", block_log, block_rows, block_rows},
       {"changed.log", log_a, rows_a, changed},
       {"longer.log", log_a, rows_a, rows_a + rows_a},
       {"now_empty.log", "", "", rows_a}};

@@ -1,0 +1,22 @@
+#include <errno.h>
+#include <unistd.h>
+
+#include "driver/file_calls.h"
+
+namespace pluckrow::file_calls {
+
+std::FILE* create_new(const char* path, bool& exists) {
+  std::FILE* const file = std::fopen(path, "wxe");  // "x": never over a file; "e": O_CLOEXEC
+  exists = file == nullptr && errno == EEXIST;
+  return file;
+}
+
+std::FILE* open_emptied(const char* path) { return std::fopen(path, "we"); }
+
+bool replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+bool remove(const char* path) { return unlink(path) == 0; }
+
+std::uint64_t process_id() { return static_cast<std::uint64_t>(getpid()); }
+
+}  // namespace pluckrow::file_calls
