@@ -1,5 +1,6 @@
-// Logs of every line shape candump writes, for timing the whole program on
-// each: one shape a log, as real recordings are.
+// Logs of every line shape candump writes (the catalogue of line_shapes.h,
+// as candump writes its fields), for timing the whole program on each: one
+// shape a log, as real recordings are, and "messy", every shape mixed.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <iterator>
 #include <random>
@@ -21,14 +22,21 @@ inline std::string join(std::initializer_list<std::string_view> parts) {
   return out;
 }
 
+// How a generator writes a shape's fields: `varied`, with every width, case
+// and identifier a line may hold, for the tests and the fuzz target;
+// `as_candump`, as candump writes a recording (rising time stamps, upper-case
+// hex, a few identifiers, valid lengths), for the benchmark's logs.
+enum class fields { varied, as_candump };
+
 class line_generator {
  public:
-  explicit line_generator(std::uint32_t seed) : random_(seed) {}
+  explicit line_generator(std::uint32_t seed, fields style = fields::varied)
+      : random_(seed), candump_(style == fields::as_candump) {}
 
   std::size_t pick(std::size_t count) { return random_() % count; }
   std::string hex(std::size_t count) {
     std::string out;
-    while (out.size() < count) out += "0123456789ABCDEFabcdef"[pick(22)];
+    while (out.size() < count) out += "0123456789ABCDEFabcdef"[pick(candump_ ? 16 : 22)];
     return out;
   }
   std::string digits(std::size_t count) {
@@ -36,8 +44,13 @@ class line_generator {
     while (out.size() < count) out += static_cast<char>('0' + pick(10));
     return out;
   }
-  // As -ta, -td or -tz print it, or any other count of digits.
+  // As -ta prints it; varied, as -td or -tz print it too, or any other count
+  // of digits.
   std::string seconds() {
+    if (candump_) {
+      microseconds_ += 100 + pick(900);
+      return format("(%010llu.%06llu)", microseconds_ / 1'000'000, microseconds_ % 1'000'000);
+    }
     switch (pick(3)) {
       case 0:
         return join({"(", digits(10), ".", digits(6), ")"});
@@ -47,17 +60,34 @@ class line_generator {
         return join({"(", digits(1 + pick(12)), ".", digits(1 + pick(9)), ")"});
     }
   }
+  // As -td and -tz print it.
+  std::string relative_seconds() {
+    const unsigned long long delta = pick(2'000'000);
+    return format("(%03llu.%06llu)", delta / 1'000'000, delta % 1'000'000);
+  }
   std::string date() {
+    if (candump_) {
+      microseconds_ += 100 + pick(900);
+      return format("(2015-07-10 08:%02llu:%02llu.%06llu)", microseconds_ / 60'000'000 % 60,
+                    microseconds_ / 1'000'000 % 60, microseconds_ % 1'000'000);
+    }
     return join({"(2015-07-10 08:57:", digits(2), ".", digits(pick(2) ? 6 : 9), ")"});
   }
-  std::string standard_id() { return pick(3) == 0 ? hex(3) : pick(2) == 0 ? "101" : "102"; }
+  std::string standard_id() {
+    if (candump_) {
+      static constexpr const char* ids[] = {"101", "102", "1A0", "7DF", "2F3", "102"};
+      return ids[pick(std::size(ids))];
+    }
+    return pick(3) == 0 ? hex(3) : pick(2) == 0 ? "101" : "102";
+  }
   std::string extended_id() {
+    if (candump_) return format("%08X", static_cast<unsigned>(random_() & 0x1FFFFFFF));
     if (pick(2) == 0) return hex(8);
     return join({pick(2) == 0 ? "101" : "102", hex(5)});
   }
   std::string interface() {
     static constexpr const char* names[] = {"can1", "vcan0", "slcan0", "any", "can", "vcan2"};
-    return names[pick(std::size(names))];
+    return candump_ ? "vcan0" : names[pick(std::size(names))];
   }
   std::string printed(std::size_t count) {
     std::string out;
@@ -67,13 +97,20 @@ class line_generator {
   std::string packed(std::size_t count) {
     std::string out;
     for (std::size_t byte = 0; byte < count; ++byte) {
-      out.append(pick(10) == 0 ? "." : "").append(hex(2));
+      out.append(!candump_ && pick(10) == 0 ? "." : "").append(hex(2));
     }
     return out;
   }
   std::string print_body(std::size_t count) {
     return join({"   [", std::to_string(count), "] ", printed(count)});
   }
+  // A CAN FD frame's length; varied, any count up to 65 bytes.
+  std::size_t flexible_length() {
+    static constexpr std::size_t lengths[] = {8, 12, 16, 20, 24, 32, 48, 64};
+    return candump_ ? lengths[pick(std::size(lengths))] : pick(66);
+  }
+  // What may follow a log file's data: varied, a stray raw DLC at times.
+  std::string data_suffix() { return !candump_ && pick(4) == 0 ? join({"_", hex(1)}) : ""; }
 
   // Spacing, tabs, CR LF and a missing newline, as logs that went through
   // editors and other tools have them.
@@ -129,120 +166,136 @@ class line_generator {
     return pick(4) == 0 ? static_cast<char>(pick(256)) : chars[pick(sizeof chars - 1)];
   }
 
+  template <typename... Values>
+  static std::string format(const char* pattern, Values... values) {
+    char text[64];
+    const int size = std::snprintf(text, sizeof text, pattern, values...);
+    return std::string(text, static_cast<std::size_t>(size));
+  }
+
   std::mt19937 random_;
+  bool candump_;
+  unsigned long long microseconds_ = 1436509053'850870;
 };
 
 struct shape {
   const char* name;
+  const char* key;  // the benchmark's name of its log of this shape
   std::string (*make)(line_generator&);
 };
 
-// Every line shape candump writes, one frame each, before variation.
+// Every line shape candump writes, one frame each, before variation: the one
+// catalogue of them, which the tests, the fuzz target and the benchmark's
+// logs draw on.
 inline const shape shapes[] = {
-    {"-ta",
+    {"-ta", "ta",
      [](line_generator& g) {
        return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(8)});
      }},
-    {"-ta 29-bit",
+    {"-ta 29-bit", "ta-29bit",
      [](line_generator& g) {
        return join({" ", g.seconds(), "  can0  ", g.extended_id(), g.print_body(8)});
      }},
-    {"-ta other interface",
+    {"-ta other interface", "ta-other",
      [](line_generator& g) {
        return join({" ", g.seconds(), "  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
      }},
-    {"-ta 0-7 bytes",
+    {"-ta 0-7 bytes", "ta-short",
      [](line_generator& g) {
        return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(g.pick(8))});
      }},
-    {"-ta -a",
+    {"-ta -a", "ta-ascii",
      [](line_generator& g) {
        const std::size_t count = g.pick(9);
        return join({" ", g.seconds(), "  can0  ", g.standard_id(), g.print_body(count), "   '",
                     std::string(count, '.'), "'"});
      }},
-    {"-ta CAN FD",
+    {"-ta CAN FD", "ta-fd",
      [](line_generator& g) {
        static constexpr int lengths[] = {12, 16, 20, 24, 32, 48, 64};
        const int length = lengths[g.pick(std::size(lengths))];
        return join({" ", g.seconds(), "  can0  ", g.standard_id(), "  [", std::to_string(length),
                     "] ", g.printed(static_cast<std::size_t>(length))});
      }},
-    {"-ta remote",
+    {"-ta remote", "ta-remote",
      [](line_generator& g) {
        return join({" ", g.seconds(), "  can0  ", g.standard_id(), "   [",
                     std::to_string(g.pick(9)), "]  remote request"});
      }},
-    {"-tA",
+    {"-td", "td",
+     [](line_generator& g) {
+       return join({" ", g.relative_seconds(), "  can0  ", g.standard_id(), g.print_body(8)});
+     }},
+    {"-tA", "tA",
      [](line_generator& g) {
        return join({" ", g.date(), "  can0  ", g.standard_id(), g.print_body(g.pick(9))});
      }},
-    {"-tA 29-bit",
+    {"-tA 29-bit", "tA-29bit",
      [](line_generator& g) {
        return join({" ", g.date(), "  can0  ", g.extended_id(), g.print_body(8)});
      }},
-    {"-tA other interface",
+    {"-tA other interface", "tA-other",
      [](line_generator& g) {
        return join({" ", g.date(), "  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
      }},
-    {"-x",
+    {"-x", "x",
      [](line_generator& g) {
        static constexpr const char* blocks[] = {"RX - -", "TX - -", "RX B -", "TX B E", "RX - E"};
        return join({" ", g.seconds(), "  can0  ", blocks[g.pick(5)], "  ",
                     (g.pick(4) == 0 ? g.extended_id() : g.standard_id()), g.print_body(g.pick(9))});
      }},
-    {"untimed",
+    {"untimed", "untimed",
      [](line_generator& g) {
        return join({"  can0  ", g.standard_id(), g.print_body(g.pick(9))});
      }},
-    {"untimed 29-bit",
+    {"untimed 29-bit", "untimed-29bit",
      [](line_generator& g) {
        return join({"  can0  ", g.extended_id(), g.print_body(8)});
      }},
-    {"untimed other interface",
+    {"untimed other interface", "untimed-other",
      [](line_generator& g) {
        return join({"  ", g.interface(), "  ", g.standard_id(), g.print_body(8)});
      }},
-    {"-l",
+    {"-l", "l",
      [](line_generator& g) {
        return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(8)});
      }},
-    {"-l 29-bit",
+    {"-l 29-bit", "l-29bit",
      [](line_generator& g) {
        return join({g.seconds(), " can0 ", g.extended_id(), "#", g.packed(8)});
      }},
-    {"-l other interface",
+    {"-l other interface", "l-other",
      [](line_generator& g) {
        return join({g.seconds(), " ", g.interface(), " ", g.standard_id(), "#", g.packed(8)});
      }},
-    {"-l 0-7 bytes",
+    {"-l 0-7 bytes", "l-short",
      [](line_generator& g) {
        return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(g.pick(8))});
      }},
-    {"-l CAN FD",
+    {"-l CAN FD", "l-fd",
      [](line_generator& g) {
-       return join({g.seconds(), " can0 ", g.standard_id(), "##", g.hex(1), g.packed(g.pick(66)),
-                    (g.pick(4) == 0 ? join({"_", g.hex(1)}) : "")});
+       return join({g.seconds(), " can0 ", g.standard_id(), "##", g.hex(1),
+                    g.packed(g.flexible_length()), g.data_suffix()});
      }},
-    {"-l remote",
+    {"-l remote", "l-remote",
      [](line_generator& g) {
        return join(
            {g.seconds(), " can0 ", g.standard_id(), "#R", (g.pick(2) == 0 ? g.hex(1) : "")});
      }},
-    {"-l -x",
+    {"-l -x", "l-x",
      [](line_generator& g) {
        return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(g.pick(9)),
                     (g.pick(2) == 0 ? " R" : " T")});
      }},
-    {"-l raw DLC",
+    {"-l raw DLC", "l-dlc",
      [](line_generator& g) {
        return join({g.seconds(), " can0 ", g.standard_id(), "#", g.packed(8), "_", g.hex(1)});
      }},
-    {"-l error frame",
+    {"-l error frame", "l-error",
      [](line_generator& g) {
        return join({g.seconds(), " can0 2000", g.hex(4), "#", g.packed(8)});
      }},
-    {"comment or blank",
+    {"comment or blank", "blank",
      [](line_generator& g) {
        return g.pick(2) == 0 ? std::string() : join({"# ", g.hex(g.pick(40))});
      }},
