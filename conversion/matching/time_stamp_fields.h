@@ -88,8 +88,7 @@ inline constexpr std::ptrdiff_t digits_lookahead = 16;
 }
 
 // Reads "digits.digits" followed by ")" and returns the position of the
-// ")", or nullptr, setting `value` unless candump printed it and it is not
-// `wanted`. With at most 2^53 in its digits the number is an exact double,
+// ")", or nullptr, setting `value` only where it is `wanted`. With at most 2^53 in its digits the number is an exact double,
 // and dividing it by an exact power of ten rounds once, so the quotient is
 // the correctly rounded value strtod gives (Clinger's fast path); other
 // time stamps take from_chars, exact as well.
@@ -104,6 +103,8 @@ inline constexpr std::ptrdiff_t digits_lookahead = 16;
   const digit_run fraction = read_digits(point + 1);
   const char* const close = point + 1 + fraction.count;
   if (fraction.count == 0 || fraction.count == 16 || *close != ')') return nullptr;
+  // Below 16 digits a part, the number is finite: from_chars would take it.
+  if (!wanted) return close;
 
   static constexpr double exact_powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
