@@ -88,10 +88,10 @@ inline constexpr std::ptrdiff_t digits_lookahead = 16;
 }
 
 // Reads "digits.digits" followed by ")" and returns the position of the
-// ")", or nullptr, setting `value` only where it is `wanted`. With at most 2^53 in its digits the number is an exact double,
-// and dividing it by an exact power of ten rounds once, so the quotient is
-// the correctly rounded value strtod gives (Clinger's fast path); other
-// time stamps take from_chars, exact as well.
+// ")", or nullptr, setting `value` only where it is `wanted`. With at most 2^53 in its digits the
+// number is an exact double, and dividing it by an exact power of ten rounds once, so the quotient
+// is the correctly rounded value strtod gives (Clinger's fast path); other time stamps take
+// from_chars, exact as well.
 [[gnu::always_inline]] inline const char* time_stamp(const char* start, const char* end,
                                                      bool wanted, double& value) {
   if (candump_time_stamp(start, end, wanted ? &value : nullptr)) return start + 17;
