@@ -6,8 +6,8 @@
 # and with its interfaces renamed can0). For each log it prints MB/s,
 # nanoseconds per line, the ratio to `wc -l` and the share of the -ta
 # shape's MB/s, and checks the CSV against the exact conversion. Then 10,000
-# small logs in one run (many_logs.sh). With PLUCKROW_PREVIOUS set to another build, times
-# it in the same run. Logs are made one at a time (a corpus log and its
+# small logs in one run (many_logs.sh). With PLUCKROW_PREVIOUS set to other builds (paths
+# separated by ":"), times each in the same run, a ratio to `wc -l` a column. Logs are made one at a time (a corpus log and its
 # renamed copy together), so the disk holds at most two.
 # Usage: bench/shapes.sh [LINES] [RUNS] [CORPUS]
 set -euo pipefail
@@ -48,6 +48,7 @@ for command in sys.argv[1].split("\n"): print(best[command])' "$(printf '%s\n' "
   rm -f "$work"/round*.json
 }
 
+IFS=: read -ra previous <<<"${PLUCKROW_PREVIOUS:-}"
 ta_speed=
 measure() {
   local log=$1 name=$2
@@ -55,7 +56,8 @@ measure() {
   sync
   cat "$log" >/dev/null
   local commands=("$bin/pluckrow $log" "wc -l $log")
-  [ -n "${PLUCKROW_PREVIOUS:-}" ] && commands+=("$PLUCKROW_PREVIOUS $log")
+  local build
+  for build in "${previous[@]}"; do commands+=("$build $log"); done
   mapfile -t t < <(times "${commands[@]}")
   "$bin/bench/pluckrow_exact_convert" "$log"
   local check=exact
@@ -66,17 +68,18 @@ measure() {
   local speed
   speed=$(awk -v b="$bytes" -v t="${t[0]}" 'BEGIN { printf "%.0f", b / t / 1e6 }')
   [ -n "$ta_speed" ] || ta_speed=$speed
-  awk -v n="$name" -v b="$bytes" -v l="$count" -v t="${t[0]}" -v w="${t[1]}" -v p="${t[2]:-}" \
+  awk -v n="$name" -v b="$bytes" -v l="$count" -v t="${t[0]}" -v w="${t[1]}" -v p="${t[*]:2}" \
     -v s="$speed" -v ta="$ta_speed" -v c="$check" 'BEGIN {
       printf "%-60s %6.0f %7.0f %6.1f %7.1f %6.2fx %5.0f%%", n, b / 1e6, s, t / l * 1e9, w * 1e3, t / w, 100 * s / ta
-      if (p != "") printf "  %6.2fx", p / w
+      split(p, times, " ")
+      for (i = 1; i in times; ++i) printf "  %6.2fx", times[i] / w
       printf "  %s\n", c
     }'
   rm -f "$log" "$log.csv" "$log.exact.csv"
 }
 
 printf '%-60s %6s %7s %6s %7s %7s %6s' log MB MB/s ns/line 'wc ms' ratio share
-[ -n "${PLUCKROW_PREVIOUS:-}" ] && printf '  %7s' previous
+for ((i = 1; i <= ${#previous[@]}; ++i)); do printf '  %7s' "prev $i"; done
 printf '\n'
 for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
   "$bin/bench/pluckrow_make_log" "$lines" "$work/$shape.log" "$shape"
@@ -97,5 +100,5 @@ if [ -d "$corpus" ]; then
   done
 fi
 
-# 10,000 small logs in one run.
-bench/many_logs.sh "$runs"
+# 10,000 small logs in one run, against the first other build.
+PLUCKROW_PREVIOUS="${previous[0]:-}" bench/many_logs.sh "$runs"
