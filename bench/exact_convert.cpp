@@ -1,6 +1,6 @@
 // The exact conversion the shape benchmark checks pluckrow's CSVs against:
-// the reference conversion (std::sscanf and the exact reader of candump's
-// other layouts) of each named log into LOG.exact.csv.
+// the reference conversion (std::sscanf and the tests' own reader of
+// candump's other layouts) of each named log into LOG.exact.csv.
 #include <cstdio>
 #include <fstream>
 #include <iterator>

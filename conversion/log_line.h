@@ -8,7 +8,8 @@
 // widths count signs and 0x prefixes, the time stamp takes every strtod form,
 // matching ends at the first NUL and text after the eighth byte is ignored.
 // A line the pattern gives up on before the bracketed length is read in
-// candump's other layouts (other_layouts.h).
+// candump's other layouts, as the grammar matcher (line_grammar.h) defines
+// them.
 #pragma once
 
 #include <string_view>

@@ -1,6 +1,6 @@
 // Fuzz target: on arbitrary bytes the matcher (the grammar matcher, or the
-// exact matcher for a line the grammar declines) must agree with the exact
-// matcher field for field, the grammar must assign nothing where it
+// exact matcher for a line the grammar declines) must agree with the
+// reference field for field, the grammar must assign nothing where it
 // declines, and a whole conversion must give the reference conversion's
 // rows (a compressed log must convert, whatever its damage, and an archive
 // of several logs gives none). Besides the
@@ -18,7 +18,6 @@
 
 #include "conversion/convert.h"
 #include "conversion/log_line.h"
-#include "conversion/matching/exact_matcher.h"
 #include "conversion/matching/line_grammar.h"
 #include "conversion/text/line_reader.h"
 #include "conversion/text/log_text.h"
@@ -36,7 +35,7 @@ void check_line(std::string_view line) {
   frame_record exact = before;
   frame_record grammar = before;
   const int count = pluckrow::parse_log_line(line, matched);
-  const int exact_count = pluckrow::match_exactly(line, exact);
+  const int exact_count = pluckrow::reference::match(line, exact);
   pluckrow::line_match match{};
   const bool taken = pluckrow::match_candump_line(line, grammar, match);
   if (count != exact_count || std::memcmp(&matched, &exact, sizeof exact) != 0 ||

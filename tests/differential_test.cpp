@@ -1,7 +1,7 @@
-// The grammar matcher against the exact matcher (std::sscanf, then the exact
+// The grammar matcher against the reference (std::sscanf, then its own
 // reader of candump's other layouts) on generated lines of every shape
 // candump writes, their variations, mutations and every cut: the grammar
-// either assigns every field and the count as the exact matcher does, or
+// either assigns every field and the count as the reference does, or
 // declines and assigns nothing. Each shape must be taken by the grammar.
 #include <gtest/gtest.h>
 
@@ -47,8 +47,8 @@ std::string disagreement(const std::string& line, bool& taken) {
   line_match match{};
   taken = match_candump_line(line, grammar, match);
   if (taken && (match.assigned != exact_count || !same(grammar, exact))) {
-    return "the grammar assigned " + std::to_string(match.assigned) +
-           " fields, the exact matcher " + std::to_string(exact_count);
+    return "the grammar assigned " + std::to_string(match.assigned) + " fields, the reference " +
+           std::to_string(exact_count);
   }
   if (taken && match.end != expected_end) return "the grammar ended the line elsewhere";
   if (!taken && !same(grammar, sentinel)) return "the grammar assigned a field and declined";

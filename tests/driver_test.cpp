@@ -133,6 +133,8 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
       {"other_ids.log", log_b.substr(0, 14) + "7DF   [3]  00 00 83\n(1.0) can0 102#0000\n"},
       {"then_11bit.log", "(2.0) can0 0CF00400#0011\n(1.0) can0 101#05\n"},
       {"then_remote.log", "(2.0) can0 0CF00400#0011\n(1.0) can0 102#R\n"},
+      {"odd_stamp.log", "(1e0) can1 102#00\n"},
+      {"glued.log", "(1.0) can012345678 [8] 00\n"},
       {"empty.log", ""},
       {"blank.log", "\n \r\n"},
       {"mixed.log", "(1.0) can1 102#000083\n" + log_b}};
@@ -152,7 +154,10 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
              "NOTE: then_11bit.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
              "more bytes)\n"
              "NOTE: then_remote.log: no samples (2 can0 frames, none of them 0x102 with 3 or "
-             "more bytes)\n");
+             "more bytes)\n"
+             "NOTE: odd_stamp.log: no can0 frames (no line in a candump layout)\n"
+             "NOTE: glued.log: no samples (1 can0 frame, none of them 0x102 with 3 or more "
+             "bytes)\n");
   for (const auto& [name, log] : logs) {
     EXPECT_EQ(read_file(name + ".csv"), name == "mixed.log" ? rows_b : "") << name;
   }

@@ -1,6 +1,6 @@
 // Lines of every shape candump writes, with the variations real logs have
 // (CR LF, tabs, odd spacing, lower case) and mutations, for the tests and
-// the fuzz target that compare the grammar matcher with the exact matcher.
+// the fuzz target that compare the grammar matcher with the reference.
 #pragma once
 
 #include <cstdint>

@@ -5,13 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "conversion/matching/other_layouts.h"
 #include "conversion/text/line_reader.h"
 
 namespace pluckrow {
 namespace {
 
-// sscanf needs a C string: the line as one, ended at the window's end or at
+// sscanf needs a C string: the text as one, ended at the window's end or at
 // an embedded NUL, as it would be after fgets.
 struct c_line {
   explicit c_line(std::string_view line) {
@@ -22,32 +21,55 @@ struct c_line {
   char text[max_line_bytes + 1];
 };
 
-int sscanf_pattern(const char* text, frame_record& record) {
-  const int assigned =
-      std::sscanf(text, log_line_pattern, &record.time_stamp, &record.identifier, &record.length,
-                  &record.data0, &record.data1, &record.data2, &record.data3, &record.data4,
-                  &record.data5, &record.data6, &record.data7);
+// The pattern from its identifier on, as its tail is matched in candump's
+// print layouts whose start differs.
+constexpr const char* pattern_tail =
+    log_line_pattern + std::string_view(log_line_pattern).find("%03X");
+
+// The time stamp that " (%lf)" assigned at the start of `text`. MinGW's
+// scanf rounds some decimal numbers one unit off, where its strtod (like the
+// grammar matcher) is exact: there it is read again with strtod, which takes
+// exactly the text that %lf took.
+double exact_time_stamp([[maybe_unused]] const char* text, double scanned) {
 #ifdef __MINGW32__
-  // MinGW's scanf rounds some decimal numbers one unit off, where its strtod
-  // (like the grammar matcher) is exact: the time stamp is read again with
-  // strtod, which takes exactly the text that %lf took.
-  if (assigned > time_stamp_index) {
-    int start = 0;
-    std::sscanf(text, " (%n", &start);
-    record.time_stamp = std::strtod(text + start, nullptr);
-  }
+  int start = 0;
+  std::sscanf(text, " (%n", &start);
+  return std::strtod(text + start, nullptr);
+#else
+  return scanned;
 #endif
-  return std::max(assigned, 0);  // EOF: input ended before the first conversion
 }
 
 }  // namespace
 
 int match_exactly(std::string_view line, frame_record& record) {
   const c_line text(line);
-  const int standard = sscanf_pattern(text.text, record);
-  if (standard > identifier_index + 1) return standard;  // it reached the bracketed length
-  const int other = read_other_layout(text.text, record);
-  return other > 0 ? other : standard;
+  const int assigned =
+      std::sscanf(text.text, log_line_pattern, &record.time_stamp, &record.identifier,
+                  &record.length, &record.data0, &record.data1, &record.data2, &record.data3,
+                  &record.data4, &record.data5, &record.data6, &record.data7);
+  if (assigned > time_stamp_index) {
+    record.time_stamp = exact_time_stamp(text.text, record.time_stamp);
+  }
+  return std::max(assigned, 0);  // EOF: input ended before the first conversion
+}
+
+int match_pattern_tail(std::string_view tail, frame_record& record) {
+  const c_line text(tail);
+  const int assigned = std::sscanf(text.text, pattern_tail, &record.identifier, &record.length,
+                                   &record.data0, &record.data1, &record.data2, &record.data3,
+                                   &record.data4, &record.data5, &record.data6, &record.data7);
+  return std::max(assigned, 0);
+}
+
+const char* match_pattern_time_stamp(std::string_view line, double& value) {
+  const c_line text(line);
+  int after = -1;
+  double scanned;
+  std::sscanf(text.text, " (%lf)%n", &scanned, &after);
+  if (after < 0) return nullptr;
+  value = exact_time_stamp(text.text, scanned);
+  return line.data() + after;
 }
 
 }  // namespace pluckrow

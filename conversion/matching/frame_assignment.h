@@ -1,5 +1,5 @@
-// How a matcher that reads a whole frame in one pass assigns it: the exact
-// reader of candump's other layouts and the grammar matcher alike.
+// How a matcher that reads a whole frame in one pass assigns it: the
+// grammar matcher's fixed-place readers and its general grammar alike.
 #pragma once
 
 #include <algorithm>

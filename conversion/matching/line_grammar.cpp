@@ -2,9 +2,11 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "conversion/matching/characters.h"
+#include "conversion/matching/exact_matcher.h"
 #include "conversion/matching/frame_assignment.h"
 #include "conversion/matching/hex_fields.h"
 #include "conversion/matching/swar.h"
@@ -40,7 +42,10 @@ const char* skip_blanks(const char* at, const char* end) {
   return newline != nullptr ? static_cast<const char*>(newline) + 1 : end;
 }
 
-enum class stamp { seconds, date, none };
+// What stands before the interface: candump's seconds ("digits.digits"),
+// another form of seconds formatted input reads (for the pattern), a date
+// (-tA), or none.
+enum class stamp { seconds, formatted, date, none };
 
 // "digits.digits)" near the end of the text, where the time stamp's words of
 // eight cannot be read: returns the position of the ")" and sets `value`,
@@ -52,7 +57,11 @@ const char* short_time_stamp(const char* at, const char* end, double& value) {
   const char* close = point + 1;
   while (close != end && is_digit(*close)) ++close;
   if (close == point + 1 || close == end || *close != ')') return nullptr;
-  return std::from_chars(at, close, value).ptr == close ? close : nullptr;
+  const auto [parsed_end, error] = std::from_chars(at, close, value);
+  // Beyond a double's range from_chars leaves the value; strtod's is the
+  // pattern's (it stops at the ")").
+  if (error == std::errc::result_out_of_range) value = std::strtod(at, nullptr);
+  return parsed_end == close ? close : nullptr;
 }
 
 // The time stamp in parentheses at `at` (just after the "("): returns the
@@ -145,10 +154,9 @@ int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint
   return count;
 }
 
-// The log-file layout's data after the "#", read as the exact reader reads
-// it; `at` is left where reading stopped. Returns whether that reader takes
-// the frame: "#" or "##" and a flags digit, pairs of hex digits (at most 8,
-// or 64 for CAN FD), one "." allowed before each, "_" and a DLC digit after
+// The log-file layout's data after the "#"; `at` is left where reading
+// stopped. Returns whether the layout holds the frame: "#" or "##" and a flags digit, pairs of hex
+// digits (at most 8, or 64 for CAN FD), one "." allowed before each, "_" and a DLC digit after
 // eight classic bytes, then white space or the end of the line.
 bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std::size_t& count) {
   const bool flexible = at != end && *at == '#';
@@ -345,25 +353,50 @@ template <print_stamp kind>
   return true;
 }
 
-}  // namespace
+// The time stamp of a line at `at`, its "(": candump's, or where it is not,
+// the pattern's in seconds, which formatted input reads. Returns the
+// position after the ")", or nullptr.
+const char* any_time_stamp(const char* line, const char* at, const char* end, time_stamps wanted,
+                           stamp& kind, double& value) {
+  const char* const after = time_stamp(at + 1, end, wanted, kind, value);
+  if (after != nullptr) return after;
+  kind = stamp::formatted;
+  const auto in_line = static_cast<std::size_t>(end_of_line(at, end) - line);
+  return match_pattern_time_stamp({line, in_line}, value);
+}
 
-bool match_candump_line(std::string_view text, frame_record& record, line_match& match,
-                        time_stamps wanted) {
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  if (match_print_line<print_stamp::absolute>(at, end, wanted, record, match) ||
-      match_l_line(at, end, wanted, record, match) ||
-      match_print_line<print_stamp::relative>(at, end, wanted, record, match) ||
-      match_print_line<print_stamp::date>(at, end, wanted, record, match) ||
-      match_print_line<print_stamp::none>(at, end, wanted, record, match)) [[likely]] {
-    return true;
-  }
+// The print layout from just after a 3-digit identifier: "[len]" and the
+// bytes, as candump prints them. Returns false, having assigned nothing,
+// for any other text.
+bool print_frame(const char* at, const char* end, double time_stamp_value, std::uint32_t identifier,
+                 frame_record& record, line_match& match) {
   at = skip_blanks(at, end);
+  if (end - at < 3 || at[0] != '[' || !is_digit(at[1])) return false;
+  std::int32_t length = at[1] - '0';
+  at += 2;
+  if (is_digit(*at)) length = length * 10 + (*at++ - '0');
+  if (at == end || *at != ']') return false;
+  std::uint64_t bytes = 0;
+  const int count = print_bytes(++at, end, length, bytes);
+  if (count < 0) return false;
+  match = {end_of_line(at, end), assign_frame(time_stamp_value, identifier, length, bytes,
+                                              static_cast<std::size_t>(count), record)};
+  return true;
+}
+
+// The rest of the grammar, after the fixed-place readers, one field at a
+// time: a line whose start it reads as the pattern would (or as the other
+// layouts define it) it takes whole, reading the fields it shares with the
+// pattern through the exact matcher where they are not as candump prints
+// them; it declines any other line.
+bool match_any_line(const char* const line, const char* const end, time_stamps wanted,
+                    frame_record& record, line_match& match) {
+  const char* at = skip_blanks(line, end);
   stamp kind = stamp::none;
   double stamp_value = no_time_stamp;
-  if (at != end && *at == '(') {
-    at = time_stamp(at + 1, end, wanted, kind, stamp_value);
-    if (at == nullptr) return false;
+  if (at != end && *at == '(' &&
+      (at = any_time_stamp(line, at, end, wanted, kind, stamp_value)) == nullptr) {
+    return false;
   }
   if (kind == stamp::seconds && end - at > 10 && std::memcmp(at, " can0 ", 6) == 0 &&
       (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) <= 0xF && at[9] == '#') {
@@ -377,64 +410,73 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
   if (end - at < 4 || std::memcmp(at, "can0", 4) != 0) {
     // Another interface, or no frame at all: matching stops at "can0",
     // after the time stamp if there is one.
+    if (kind == stamp::formatted) return false;
     if (kind != stamp::none) record.time_stamp = stamp_value;
     match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, at};
     return true;
   }
-  // A time stamp in seconds is the pattern's; where the line prints none,
-  // the other layouts' reader gives NaN.
-  const double frame_time_stamp = kind == stamp::seconds ? stamp_value : no_time_stamp;
+  // A time stamp in seconds is the pattern's; the other layouts' frames
+  // without one have NaN.
+  const bool in_seconds = kind == stamp::seconds || kind == stamp::formatted;
+  const double frame_time_stamp = in_seconds ? stamp_value : no_time_stamp;
   const int tail_length = print_tail_length(at, end);
   if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
     return true;
   }
-  if (end - at < 5 || !is_blank(at[4])) return false;  // can01, can0x...
-  at = skip_blanks(at + 5, end);
-  const bool extra = at != end && (*at == 'R' || *at == 'T');
-  if (extra && (at = extra_info(at, end)) == nullptr) return false;
+  const bool named_apart = end - at > 4 && is_blank(at[4]);  // not can01, can0x...
+  at = skip_blanks(at + 4, end);
+  const char* const after_block = extra_info(at, end);
+  if (after_block != nullptr) at = after_block;
+  const char* const identifier_start = at;
 
   int digits = 0;
   while (digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
-  if (digits != 3 && digits != 8) return false;
-  const std::uint32_t identifier = identifier_at(at);
-  at += digits;
-  if (digits == 8) {
-    // A 29-bit identifier: matching stops at its fourth digit.
-    record.time_stamp = frame_time_stamp;
-    record.identifier = identifier;
-    match = {end_of_line(at, end), identifier_index + 1, at - digits};
-    return true;
-  }
-
-  std::uint64_t bytes = 0;
-  if (at != end && *at == '#') {
-    // The log-file layout, which candump writes with seconds only. A frame
-    // its reader does not take (remote, malformed) keeps the pattern's
-    // time stamp and identifier.
-    if (kind != stamp::seconds || extra) return false;
-    if (spaced) {
-      match = log_file_frame(at + 1, end, stamp_value, identifier, record);
-    } else {
-      record.time_stamp = stamp_value;
-      record.identifier = identifier;
-      match = {end_of_line(at, end), identifier_index + 1};
+  if (digits == 8 || (digits == 3 && at + 3 != end && at[3] == '#')) {
+    // Matching stops at the identifier's fourth character: a 29-bit
+    // identifier's fourth digit, or the log-file layout's "#", which that
+    // layout's reader takes only after candump's time stamp in seconds. A
+    // frame it does not take (remote, malformed) keeps the time stamp and
+    // the identifier.
+    if (digits == 3 && kind == stamp::seconds && spaced && named_apart && after_block == nullptr) {
+      match = log_file_frame(at + 4, end, stamp_value, identifier_at(at), record);
+      return true;
     }
+    record.time_stamp = frame_time_stamp;
+    record.identifier = identifier_at(at);
+    match = {end_of_line(at + 3, end), identifier_index + 1,
+             digits == 8 && named_apart ? at : nullptr};
     return true;
   }
-
-  // The print layout: "[len]" and the bytes.
-  at = skip_blanks(at, end);
-  if (end - at < 3 || at[0] != '[' || !is_digit(at[1])) return false;
-  std::int32_t length = at[1] - '0';
-  at += 2;
-  if (is_digit(*at)) length = length * 10 + (*at++ - '0');
-  if (at == end || *at != ']') return false;
-  ++at;
-  const int count = print_bytes(at, end, length, bytes);
-  if (count < 0) return false;
-  match = {end_of_line(at, end), assign_frame(frame_time_stamp, identifier, length, bytes,
-                                              static_cast<std::size_t>(count), record)};
+  if (digits == 3 && print_frame(at + 3, end, frame_time_stamp, identifier_at(at), record, match)) {
+    return true;
+  }
+  // Any other tail is formatted input's to read, with the pattern's own
+  // directives, which the line has matched up to here; where they assign
+  // nothing, matching stops after the time stamp.
+  const char* const line_end = end_of_line(identifier_start, end);
+  const int tail = match_pattern_tail(
+      {identifier_start, static_cast<std::size_t>(line_end - identifier_start)}, record);
+  if (tail > 0) {
+    record.time_stamp = frame_time_stamp;
+  } else if (kind != stamp::none) {
+    record.time_stamp = stamp_value;
+  }
+  match = {line_end, tail > 0 ? identifier_index + tail : kind != stamp::none ? 1 : 0};
   return true;
+}
+
+}  // namespace
+
+bool match_candump_line(std::string_view text, frame_record& record, line_match& match,
+                        time_stamps wanted) {
+  const char* const at = text.data();
+  const char* const end = at + text.size();
+  return match_print_line<print_stamp::absolute>(at, end, wanted, record, match) ||
+         match_l_line(at, end, wanted, record, match) ||
+         match_print_line<print_stamp::relative>(at, end, wanted, record, match) ||
+         match_print_line<print_stamp::date>(at, end, wanted, record, match) ||
+         match_print_line<print_stamp::none>(at, end, wanted, record, match) ||
+         match_any_line(at, end, wanted, record, match);
 }
 
 }  // namespace pluckrow

@@ -12,11 +12,16 @@
 //              or the log-file layout's "#" or "##" and a flags digit, bytes
 //              with "." and "_" and a DLC digit, "#R", " R" or " T"
 //
-// On a line it proves to be one of these, it assigns exactly what the exact
-// matcher (exact_matcher.h) assigns, bit for bit, partial assignments
-// included: a 29-bit identifier assigns the time stamp and the identifier's
-// first three digits, another interface the time stamp alone. Any other
-// line is left to the exact matcher, with nothing assigned.
+// It is the one definition of every layout but `-ta`'s. There the truth is
+// the pattern with formatted input's rules: on a line of that layout it
+// proves, it assigns exactly what the exact matcher (exact_matcher.h)
+// assigns, bit for bit, partial assignments included: a 29-bit identifier
+// assigns the time stamp and the identifier's first three digits, another
+// interface the time stamp alone. Any other such line is left to the exact
+// matcher, with nothing assigned. The other layouts read the fields they
+// share with the pattern (a time stamp in seconds, the print layout's tail
+// from the identifier on) as the pattern does: where these are not as
+// candump prints them, through the exact matcher's formatted input.
 #pragma once
 
 #include <string_view>
