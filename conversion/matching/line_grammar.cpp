@@ -45,7 +45,7 @@ const char* skip_blanks(const char* at, const char* end) {
 // What stands before the interface: candump's seconds ("digits.digits"),
 // another form of seconds formatted input reads (for the pattern), a date
 // (-tA), or none.
-enum class stamp { seconds, formatted, date, none };
+enum class stamp { seconds, formatted, date, none };  // the first two in seconds
 
 // "digits.digits)" near the end of the text, where the time stamp's words of
 // eight cannot be read: returns the position of the ")" and sets `value`,
@@ -115,7 +115,7 @@ const char* extra_info(const char* at, const char* end) {
 }
 
 // The identifier of three hex digits at `at`.
-std::uint32_t identifier_at(const char* at) {
+[[gnu::always_inline]] inline std::uint32_t identifier_at(const char* at) {
   return std::uint32_t{hex_value(at[0])} << 8 | std::uint32_t{hex_value(at[1])} << 4 |
          hex_value(at[2]);
 }
@@ -389,8 +389,9 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
 // layouts define it) it takes whole, reading the fields it shares with the
 // pattern through the exact matcher where they are not as candump prints
 // them; it declines any other line.
-bool match_any_line(const char* const line, const char* const end, time_stamps wanted,
-                    frame_record& record, line_match& match) {
+[[gnu::always_inline]] inline bool match_any_line(const char* const line, const char* const end,
+                                                  time_stamps wanted, frame_record& record,
+                                                  line_match& match) {
   const char* at = skip_blanks(line, end);
   stamp kind = stamp::none;
   double stamp_value = no_time_stamp;
@@ -417,38 +418,43 @@ bool match_any_line(const char* const line, const char* const end, time_stamps w
   }
   // A time stamp in seconds is the pattern's; the other layouts' frames
   // without one have NaN.
-  const bool in_seconds = kind == stamp::seconds || kind == stamp::formatted;
-  const double frame_time_stamp = in_seconds ? stamp_value : no_time_stamp;
+  const double frame_time_stamp = kind <= stamp::formatted ? stamp_value : no_time_stamp;
   const int tail_length = print_tail_length(at, end);
   if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
     return true;
   }
   const bool named_apart = end - at > 4 && is_blank(at[4]);  // not can01, can0x...
-  at = skip_blanks(at + 4, end);
-  const char* const after_block = extra_info(at, end);
+  at = skip_blanks(at + (named_apart ? 5 : 4), end);
+  const char* const after_block =
+      at != end && (*at == 'R' || *at == 'T') ? extra_info(at, end) : nullptr;
   if (after_block != nullptr) at = after_block;
   const char* const identifier_start = at;
 
   int digits = 0;
-  while (digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
-  if (digits == 8 || (digits == 3 && at + 3 != end && at[3] == '#')) {
-    // Matching stops at the identifier's fourth character: a 29-bit
-    // identifier's fourth digit, or the log-file layout's "#", which that
-    // layout's reader takes only after candump's time stamp in seconds. A
-    // frame it does not take (remote, malformed) keeps the time stamp and
-    // the identifier.
-    if (digits == 3 && kind == stamp::seconds && spaced && named_apart && after_block == nullptr) {
-      match = log_file_frame(at + 4, end, stamp_value, identifier_at(at), record);
-      return true;
-    }
+  while (named_apart && digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
+  if (digits == 8) {
+    // A 29-bit identifier: matching stops at its fourth digit.
     record.time_stamp = frame_time_stamp;
     record.identifier = identifier_at(at);
-    match = {end_of_line(at + 3, end), identifier_index + 1,
-             digits == 8 && named_apart ? at : nullptr};
+    match = {end_of_line(at + 8, end), identifier_index + 1, at};
     return true;
   }
-  if (digits == 3 && print_frame(at + 3, end, frame_time_stamp, identifier_at(at), record, match)) {
-    return true;
+  if (digits == 3) {
+    const std::uint32_t identifier = identifier_at(at);
+    if (at + 3 != end && at[3] == '#') {
+      // The log-file layout, which candump writes after its time stamp in
+      // seconds. A frame it does not hold (remote, malformed), or a "#"
+      // elsewhere, keeps the time stamp and the identifier.
+      if (kind == stamp::seconds && spaced && after_block == nullptr) {
+        match = log_file_frame(at + 4, end, stamp_value, identifier, record);
+      } else {
+        record.time_stamp = frame_time_stamp;
+        record.identifier = identifier;
+        match = {end_of_line(at + 3, end), identifier_index + 1};
+      }
+      return true;
+    }
+    if (print_frame(at + 3, end, frame_time_stamp, identifier, record, match)) return true;
   }
   // Any other tail is formatted input's to read, with the pattern's own
   // directives, which the line has matched up to here; where they assign
@@ -471,12 +477,14 @@ bool match_candump_line(std::string_view text, frame_record& record, line_match&
                         time_stamps wanted) {
   const char* const at = text.data();
   const char* const end = at + text.size();
-  return match_print_line<print_stamp::absolute>(at, end, wanted, record, match) ||
-         match_l_line(at, end, wanted, record, match) ||
-         match_print_line<print_stamp::relative>(at, end, wanted, record, match) ||
-         match_print_line<print_stamp::date>(at, end, wanted, record, match) ||
-         match_print_line<print_stamp::none>(at, end, wanted, record, match) ||
-         match_any_line(at, end, wanted, record, match);
+  if (match_print_line<print_stamp::absolute>(at, end, wanted, record, match) ||
+      match_l_line(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::relative>(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::date>(at, end, wanted, record, match) ||
+      match_print_line<print_stamp::none>(at, end, wanted, record, match)) [[likely]] {
+    return true;
+  }
+  return match_any_line(at, end, wanted, record, match);
 }
 
 }  // namespace pluckrow
