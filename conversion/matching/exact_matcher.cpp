@@ -30,7 +30,7 @@ constexpr const char* pattern_tail =
 // scanf rounds some decimal numbers one unit off, where its strtod (like the
 // grammar matcher) is exact: there it is read again with strtod, which takes
 // exactly the text that %lf took.
-double exact_time_stamp([[maybe_unused]] const char* text, double scanned) {
+double exact_time_stamp([[maybe_unused]] const char* text, [[maybe_unused]] double scanned) {
 #ifdef __MINGW32__
   int start = 0;
   std::sscanf(text, " (%n", &start);
