@@ -155,9 +155,10 @@ int print_bytes(const char*& at, const char* end, std::int32_t length, std::uint
 }
 
 // The log-file layout's data after the "#"; `at` is left where reading
-// stopped. Returns whether the layout holds the frame: "#" or "##" and a flags digit, pairs of hex
-// digits (at most 8, or 64 for CAN FD), one "." allowed before each, "_" and a DLC digit after
-// eight classic bytes, then white space or the end of the line.
+// stopped. Returns whether the layout holds the frame: "#" or "##" and a
+// flags digit, pairs of hex digits (at most 8, or 64 for CAN FD), one "."
+// allowed before each, "_" and a DLC digit after eight classic bytes, then
+// white space or the end of the line.
 bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std::size_t& count) {
   const bool flexible = at != end && *at == '#';
   if (flexible) {
@@ -193,6 +194,19 @@ bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std:
   return at == end || *at == '\0' || is_space(*at);
 }
 
+// A can0 frame whose match stops after its identifier's first three digits,
+// as the pattern's stops at a "#" or a fourth digit: the time stamp and the
+// identifier assigned; `mark` as `line_match::left_frame_path`.
+[[gnu::always_inline]] inline line_match stopped_after_identifier(const char* line_end,
+                                                                  double time_stamp_value,
+                                                                  std::uint32_t identifier,
+                                                                  frame_record& record,
+                                                                  const char* mark = nullptr) {
+  record.time_stamp = time_stamp_value;
+  record.identifier = identifier;
+  return {line_end, identifier_index + 1, mark};
+}
+
 // A log-file frame from just after its "#", the time stamp and identifier
 // read: all the reader takes, or, for a frame it does not take (remote,
 // malformed), the pattern's time stamp and identifier alone.
@@ -219,9 +233,7 @@ bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std:
             assign_frame(time_stamp_value, identifier, static_cast<std::int32_t>(count), bytes,
                          count, record)};
   }
-  record.time_stamp = time_stamp_value;
-  record.identifier = identifier;
-  return {end_of_line(at, end), identifier_index + 1};
+  return stopped_after_identifier(end_of_line(at, end), time_stamp_value, identifier, record);
 }
 
 }  // namespace
@@ -434,9 +446,8 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   while (named_apart && digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
   if (digits == 8) {
     // A 29-bit identifier: matching stops at its fourth digit.
-    record.time_stamp = frame_time_stamp;
-    record.identifier = identifier_at(at);
-    match = {end_of_line(at + 8, end), identifier_index + 1, at};
+    match = stopped_after_identifier(end_of_line(at + 8, end), frame_time_stamp, identifier_at(at),
+                                     record, at);
     return true;
   }
   if (digits == 3) {
@@ -448,9 +459,8 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
       if (kind == stamp::seconds && spaced && after_block == nullptr) {
         match = log_file_frame(at + 4, end, stamp_value, identifier, record);
       } else {
-        record.time_stamp = frame_time_stamp;
-        record.identifier = identifier;
-        match = {end_of_line(at + 3, end), identifier_index + 1};
+        match = stopped_after_identifier(end_of_line(at + 3, end), frame_time_stamp, identifier,
+                                         record);
       }
       return true;
     }
