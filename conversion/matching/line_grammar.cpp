@@ -300,6 +300,18 @@ constexpr std::ptrdiff_t print_tail_bytes_end = 40;
   return true;
 }
 
+// The rest of candump's print line of a frame with a 29-bit identifier, at
+// fixed places:
+//
+//   can0  12345678   [8]  00 11 22 33 44 55 66 77
+[[gnu::always_inline]] inline bool is_extended_print_tail(const char* at, const char* end) {
+  constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
+  // A fourth digit first, which candump's other lines lack here.
+  return end - at >= 22 && is_hex(at[9]) &&
+         (load_eight(at) & first_six) == (word_of("can0    ") & first_six) &&
+         leading_hex_digits(at + 6) == 8;
+}
+
 // Where a fixed-place match puts candump's time stamp in seconds: nowhere
 // when its value is not wanted.
 double* wanted_value(time_stamps wanted, double& value) {
@@ -433,6 +445,12 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   const double frame_time_stamp = kind <= stamp::formatted ? stamp_value : no_time_stamp;
   const int tail_length = print_tail_length(at, end);
   if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
+    return true;
+  }
+  if (tail_length == 0 && is_extended_print_tail(at, end)) {
+    // Matching stops at the 29-bit identifier's fourth digit.
+    match = stopped_after_identifier(end_of_line(at + 14, end), frame_time_stamp,
+                                     identifier_at(at + 6), record, at + 6);
     return true;
   }
   const bool named_apart = end - at > 4 && is_blank(at[4]);  // not can01, can0x...
