@@ -28,7 +28,8 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
   bool only_extended_frames = true;
   for (std::string_view text; reader.next_text(text); ++lines) {
     const line_match line = match_log_line(text, record, time_stamps::skipped);
-    reader.consume(line.end);
+    if (!reader.consume(line.end)) [[unlikely]]
+      break;  // the file lost it while read
     // Which of the two a line is varies line by line: the held value is
     // chosen without a branch, and only a row takes one.
     const bool holds = (record.identifier == held_identifier) & (line.assigned > data0_index);

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,16 +15,25 @@
 #include "log_files.h"
 #include "reference.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace pluckrow {
 namespace {
 
+// The rows of `log`, read in blocks and mapped in windows alike.
 void expect_reference_rows(const std::string& log) {
   SCOPED_TRACE("log: \"" + reference::escaped(log.substr(0, 200)) + "\"");
-  frame_record actual{};
   frame_record expected{};
-  const test::conversion result = test::convert_text(log, actual);
-  EXPECT_EQ(result.status, convert_status::converted);
-  EXPECT_EQ(result.rows, reference::rows(test::read_in_text_mode(log), expected));
+  const std::string rows = reference::rows(test::read_in_text_mode(log), expected);
+  for (const std::size_t reading : {test::copied, test::smallest_windows}) {
+    SCOPED_TRACE(reading == test::copied ? "copied" : "mapped");
+    frame_record actual{};
+    const test::conversion result = test::convert_text(log, actual, reading);
+    EXPECT_EQ(result.status, convert_status::converted);
+    EXPECT_EQ(result.rows, rows);
+  }
 }
 
 // The lines `reader` yields, each up to its newline in the text it gives.
@@ -34,7 +44,7 @@ std::vector<std::string> lines_read(line_reader& reader) {
     const std::size_t newline = text.find('\n');
     const std::size_t length = newline == text.npos ? text.size() : newline + 1;
     lines.emplace_back(text.substr(0, length));
-    reader.consume(text.data() + length);
+    EXPECT_TRUE(reader.consume(text.data() + length));
   }
   return lines;
 }
@@ -58,8 +68,9 @@ TEST(convert_test, the_reader_yields_each_line_within_1013_bytes) {
 }
 
 TEST(convert_test, a_long_line_at_every_offset_near_the_block_edge_reads_as_the_reference) {
-  // The reader reads blocks of 128 KiB and refills when fewer than a
-  // line's limit of bytes are left: a long line is slid over both edges.
+  // The reader reads blocks of 128 KiB, or maps windows at page edges, and
+  // refills when fewer than a line's limit of bytes are left: a long line
+  // is slid over both edges.
   constexpr std::size_t block = std::size_t{128} * 1024;
   const std::string frame = " (1.0)  can0  102   [3]  00 12 34";
   for (std::size_t length = max_line_bytes - 1; length <= max_line_bytes + 2; ++length) {
@@ -334,6 +345,70 @@ TEST(convert_test, frames_across_read_and_row_blocks_agree_with_the_reference) {
   }
   expect_reference_rows(log);
 }
+
+#ifndef _WIN32
+// Cuts "in.log" to `size` bytes once told of the bytes up to `read`.
+class log_cutter final : public read_observer {
+ public:
+  log_cutter(std::size_t read, std::uintmax_t size) : read_(read), size_(size) {}
+  void bytes_read(std::size_t count) override {
+    told_ += count;
+    if (told_ >= read_ && told_ - count < read_) std::filesystem::resize_file("in.log", size_);
+  }
+
+ private:
+  std::size_t read_;
+  std::uintmax_t size_;
+  std::size_t told_ = 0;
+};
+
+TEST(convert_test, a_log_cut_short_while_mapped_ends_as_a_read_error_after_its_whole_lines) {
+  // Windows of two pages: the first maps pages 0-1, the next pages 1-2, and
+  // so on; each is told of as it is mapped, before its bytes are read.
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  std::string log;
+  for (int i = 0; log.size() < 8 * page; ++i) {
+    log += " (1.0)  can0  101   [1]  " + std::string(i % 2 == 0 ? "80" : "7F") +
+           "\n (1.0)  can0  102   [8]  00 12 34 56 78 9A BC DE\n";
+  }
+  // A 0x102 frame cut after its third byte, where formatted input would read
+  // a row from what is left, at or after `at`.
+  const auto in_frame = [&](std::size_t at) { return log.find(" 56 ", at) + 2; };
+  // The reader maps the next window once fewer than a line's limit of
+  // bytes are left: the rows kept are those of the lines read by then.
+  const struct {
+    std::size_t read;
+    std::size_t size;
+    std::size_t reading_at = std::string::npos;  // where a cut below it finds the reader
+  } cuts[] = {
+      {2 * page, 0},                                // before a byte is read: every page faults
+      {2 * page, in_frame(page / 2)},               // the window's second page faults
+      {2 * page, in_frame(page + 100)},             // no fault: the page holds the end
+      {2 * page, 2 * page},                         // at the window's edge
+      {3 * page, in_frame(2 * page)},               // in the next window
+      {4 * page, page, 3 * page - max_line_bytes},  // below the lines read
+      {2 * page, 9 * page},                         // longer, by zeros: read to its new end
+  };
+  for (const auto& cut : cuts) {
+    SCOPED_TRACE("cut to " + std::to_string(cut.size) + " once " + std::to_string(cut.read) +
+                 " bytes are mapped");
+    frame_record record{};
+    log_cutter cutter(cut.read, cut.size);
+    const test::conversion result =
+        test::convert_text(log, record, test::smallest_windows, &cutter);
+    EXPECT_EQ(result.status,
+              cut.size < log.size() ? convert_status::read_failed : convert_status::converted);
+    // The rows of the lines read whole before the cut took the rest.
+    const std::size_t whole = cut.reading_at == std::string::npos
+                                  ? std::min(cut.size, log.size())
+                                  : log.find('\n', cut.reading_at) + 1;
+    frame_record expected{};
+    EXPECT_EQ(
+        result.rows,
+        reference::rows(whole == 0 ? "" : log.substr(0, log.rfind('\n', whole - 1) + 1), expected));
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace pluckrow

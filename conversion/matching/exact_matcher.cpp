@@ -23,8 +23,7 @@ struct c_line {
 
 // The pattern from its identifier on, as its tail is matched in candump's
 // print layouts whose start differs.
-constexpr const char* pattern_tail =
-    log_line_pattern + std::string_view(log_line_pattern).find("%03X");
+const char* const pattern_tail = std::strstr(log_line_pattern, "%03X");
 
 // The time stamp that " (%lf)" assigned at the start of `text`. MinGW's
 // scanf rounds some decimal numbers one unit off, where its strtod (like the

@@ -37,8 +37,8 @@ std::string_view byte_source::peek(std::size_t size) {
   return {ahead_ + ahead_begin_, std::min(size, ahead_end_ - ahead_begin_)};
 }
 
-file_source::file_source(std::FILE* file, read_observer* observer)
-    : file_(file), observer_(observer) {
+file_source::file_source(std::FILE* file, read_observer* observer, std::size_t map_window)
+    : file_(file), observer_(observer), map_window_(map_window) {
 #ifdef _WIN32
   // The C runtime's text mode does not always stop at a Ctrl-Z once it has
   // buffered past it, so the line reader does text mode's work itself.
@@ -49,12 +49,18 @@ file_source::file_source(std::FILE* file, read_observer* observer)
 std::size_t file_source::produce(char* into, std::size_t size) {
   if (at_end_) return 0;
   const std::size_t got = std::fread(into, 1, size, file_);
+  produced_ += got;
   if (observer_ != nullptr) observer_->bytes_read(got);
   if (got < size) {
     at_end_ = true;
     if (std::ferror(file_) != 0) fail();
   }
   return got;
+}
+
+std::unique_ptr<mapped_file> file_source::mapped_rest() {
+  if (map_window_ == 0 || at_end_) return nullptr;
+  return mapped_file::open(fileno(file_), produced_ - peeked(), produced_, map_window_, observer_);
 }
 
 }  // namespace pluckrow

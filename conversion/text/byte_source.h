@@ -4,8 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string_view>
+
+#include "conversion/text/mapped_file.h"
+#include "conversion/text/read_observer.h"
 
 namespace pluckrow {
 
@@ -30,11 +35,18 @@ class byte_source {
   // rather than at its end.
   bool failed() const { return failed_; }
 
+  // The rest of the input read in place, where it is a file's bytes as they
+  // are stored and the file maps; nullptr otherwise. The source is not read
+  // after.
+  virtual std::unique_ptr<mapped_file> mapped_rest() { return nullptr; }
+
  protected:
   // Gives the next bytes, at most `size` (at least 1) of them; 0 only at
   // the end of the input or on a failure, which it marks with `fail`.
   virtual std::size_t produce(char* into, std::size_t size) = 0;
   void fail() { failed_ = true; }
+  // How many bytes were peeked at and not read yet.
+  std::size_t peeked() const { return ahead_end_ - ahead_begin_; }
 
  private:
   char ahead_[max_peek];
@@ -44,26 +56,22 @@ class byte_source {
   bool failed_ = false;
 };
 
-// Told how many bytes of a file have been read, a block at a time: how a
-// progress line follows a long conversion.
-class read_observer {
- public:
-  virtual void bytes_read(std::size_t count) = 0;
-
- protected:
-  ~read_observer() = default;
-};
-
-// The bytes of an open file, as they are.
+// The bytes of an open file, as they are: mapped in windows of
+// `map_window` bytes where the file maps, none for a file read in blocks.
 class file_source final : public byte_source {
  public:
-  explicit file_source(std::FILE* file, read_observer* observer = nullptr);
+  explicit file_source(std::FILE* file, read_observer* observer = nullptr,
+                       std::size_t map_window = mapped_file::window_bytes);
+
+  std::unique_ptr<mapped_file> mapped_rest() override;
 
  private:
   std::size_t produce(char* into, std::size_t size) override;
 
   std::FILE* file_;
   read_observer* observer_;
+  std::size_t map_window_;
+  std::uint64_t produced_ = 0;
   bool at_end_ = false;
 };
 
