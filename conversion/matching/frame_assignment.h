@@ -31,7 +31,8 @@ namespace pluckrow {
   const __m128i zero = _mm_setzero_si128();
   const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(bytes)), zero);
   const __m128i kept_lanes = _mm_set1_epi32(static_cast<int>(kept));
-  const auto assign_four = [&](std::size_t first, __m128i values, __m128i indexes) {
+  const auto assign_four = [&](std::size_t first, __m128i values, __m128i indexes)
+      __attribute__((always_inline)) {
     auto* const at = reinterpret_cast<__m128i_u*>(data + first * sizeof(std::uint32_t));
     const __m128i assigned = _mm_cmpgt_epi32(kept_lanes, indexes);
     _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(assigned, values),

@@ -18,14 +18,14 @@ namespace pluckrow::swar_fields {
 // SSE2, part of every x86-64: sixteen characters at a time.
 namespace sse2 {
 
-inline __m128i load(const char* at) {
+[[gnu::always_inline]] inline __m128i load(const char* at) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
 // A bit for each of the sixteen characters that is a hex digit. Each range
 // is moved to the top of the signed bytes, 0x7F its last: one comparison
 // then tells it, as what lay above it wraps to the negative.
-inline int hex_digit_mask(__m128i text) {
+[[gnu::always_inline]] inline int hex_digit_mask(__m128i text) {
   const __m128i digit =
       _mm_cmpgt_epi8(_mm_add_epi8(text, _mm_set1_epi8(0x7F - '9')), _mm_set1_epi8(0x7F - 10));
   const __m128i lower = _mm_or_si128(text, _mm_set1_epi8(0x20));
@@ -34,20 +34,20 @@ inline int hex_digit_mask(__m128i text) {
   return _mm_movemask_epi8(_mm_or_si128(digit, letter));
 }
 
-inline int space_mask(__m128i text) {
+[[gnu::always_inline]] inline int space_mask(__m128i text) {
   return _mm_movemask_epi8(_mm_cmpeq_epi8(text, _mm_set1_epi8(' ')));
 }
 
 // Each digit's value (its low nibble, plus 9 for a letter, which has bit 6
 // set), then where each digit is, sixteen times it plus the next digit.
-inline __m128i digit_pairs(__m128i text) {
+[[gnu::always_inline]] inline __m128i digit_pairs(__m128i text) {
   const __m128i letter = _mm_and_si128(_mm_srli_epi16(text, 6), _mm_set1_epi8(1));
   const __m128i nibbles = _mm_add_epi8(_mm_and_si128(text, _mm_set1_epi8(0x0F)),
                                        _mm_add_epi8(_mm_slli_epi16(letter, 3), letter));
   return _mm_or_si128(_mm_slli_epi16(nibbles, 4), _mm_srli_si128(nibbles, 1));
 }
 
-inline std::uint64_t low_half(__m128i vector) {
+[[gnu::always_inline]] inline std::uint64_t low_half(__m128i vector) {
   return static_cast<std::uint64_t>(_mm_cvtsi128_si64(vector));
 }
 
@@ -135,7 +135,7 @@ inline std::uint64_t low_half(__m128i vector) {
 }
 #else
 // Without vectors the grammar reads printed bytes one at a time.
-inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
+[[gnu::always_inline]] inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
 
 [[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
   const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,

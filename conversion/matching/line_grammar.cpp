@@ -261,42 +261,81 @@ std::string_view interface_named(const char* at, const char* end) {
 namespace {
 
 // The rest of candump's print line of a classic frame of 1 to 8 bytes, from
-// the interface on, at fixed places: the common case of every time stamp.
+// the interface on, at fixed places: the common case of every time stamp,
+// with -x's block before the identifier or without it.
 //
 //   can0  102   [8]  00 11 22 33 44 55 66 77
 //   can0  102   [3]  00 11 22
+//   can0  RX - -  102   [8]  00 11 22 33 44 55 66 77
 //
-// `print_tail_length` checks its fixed characters and returns the length in
-// brackets, or 0 for any other text; `read_print_tail` decodes it, with the
-// time stamp the line's prefix gave, or returns false on bytes that are not
-// as candump prints them. What follows the eighth byte is ignored, as by
-// the rest of the grammar; after fewer, the line must end, where formatted
-// input would look for another byte.
+// `print_tail_length` checks its fixed characters, the identifier `block`
+// characters on, and returns the length in brackets, or 0 for any other
+// text; `read_print_tail`, given the text `block` characters on, decodes
+// it, with the time stamp the line's prefix gave, or returns false on bytes
+// that are not as candump prints them. What follows the eighth byte is
+// ignored, as by the rest of the grammar; after fewer, the line must end,
+// or -a's column follow, where formatted input would look for another
+// byte and find none.
 constexpr std::ptrdiff_t print_tail_bytes_end = 40;
+constexpr std::ptrdiff_t extra_info_width = 8;  // "RX - -  "
 
+template <std::ptrdiff_t block = 0>
 [[gnu::always_inline]] inline int print_tail_length(const char* at, const char* end) {
   constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
   constexpr std::uint64_t but_length = ~(std::uint64_t{0xFF} << 32);  // "   [N]  "
-  if (end - at <= print_tail_bytes_end ||
+  const char* const frame = at + block;
+  if (end - frame <= print_tail_bytes_end ||
       (load_eight(at) & first_six) != (word_of("can0    ") & first_six) ||
-      (load_eight(at + 9) & but_length) != (word_of("   [8]  ") & but_length) ||
-      (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) > 0xF) {
+      (load_eight(frame + 9) & but_length) != (word_of("   [8]  ") & but_length) ||
+      (hex_value(frame[6]) | hex_value(frame[7]) | hex_value(frame[8])) > 0xF) {
     return 0;
   }
-  const auto below_length = static_cast<unsigned>(at[13] - '1');  // '1' to '8': 0 to 7
+  const auto below_length = static_cast<unsigned>(frame[13] - '1');  // '1' to '8': 0 to 7
   return below_length < 8 ? static_cast<int>(below_length) + 1 : 0;
 }
 
+// -x's block at `at`, as candump prints it: "RX - -  " ("TX", "B", "E").
+[[gnu::always_inline]] inline bool is_extra_info(const char* at) {
+  constexpr std::uint64_t fixed = 0xFFFF'00FF'00FF'FF00;  // "?X ? ?  "
+  return (load_eight(at) & fixed) == (word_of("RX - -  ") & fixed) &&
+         (at[0] == 'R' || at[0] == 'T') && (at[3] == '-' || at[3] == 'B') &&
+         (at[5] == '-' || at[5] == 'E');
+}
+
+// What candump prints after fewer than eight bytes instead of the line's
+// end: -a's column, blanks and a quote.
+bool is_ascii_column(const char* at, const char* end) {
+  const char* const column = at;
+  while (at != end && *at == ' ') ++at;
+  return at != column && at != end && *at == '\'';
+}
+
+// The fixed-place readers before the grammar take neither -x's block, nor
+// -a's column, nor a remote frame: they are the grammar's to read, once.
+enum class print_extras { none, read };
+
+template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
 [[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end, int length,
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
+  const char* const frame = at + block;
   std::uint64_t bytes;
-  if (!printed_bytes(at + 15, length, bytes)) return false;
-  const char* const after = at + 16 + 3 * length;
-  if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n')) return false;
+  if (!printed_bytes(frame + 15, length, bytes)) {
+    // candump's "remote request" in place of the bytes, which formatted
+    // input reads none of.
+    if (extras == print_extras::none || frame[17] != 'r') return false;
+    match = {end_of_line(frame + 17, end),
+             assign_frame(time_stamp_value, identifier_at(frame + 6), length, 0, 0, record)};
+    return true;
+  }
+  const char* const after = frame + 16 + 3 * length;
+  if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n') &&
+      (extras == print_extras::none || !is_ascii_column(after, end))) {
+    return false;
+  }
   const auto count = static_cast<std::size_t>(length);
   match = {end_of_line(after, end),
-           assign_frame(time_stamp_value, identifier_at(at + 6), length, bytes, count, record)};
+           assign_frame(time_stamp_value, identifier_at(frame + 6), length, bytes, count, record)};
   return true;
 }
 
@@ -444,7 +483,8 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   // without one have NaN.
   const double frame_time_stamp = kind <= stamp::formatted ? stamp_value : no_time_stamp;
   const int tail_length = print_tail_length(at, end);
-  if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
+  if (tail_length != 0 &&
+      read_print_tail<print_extras::read>(at, end, tail_length, frame_time_stamp, record, match)) {
     return true;
   }
   if (tail_length == 0 && is_extended_print_tail(at, end)) {
@@ -452,6 +492,13 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
     match = stopped_after_identifier(end_of_line(at + 14, end), frame_time_stamp,
                                      identifier_at(at + 6), record, at + 6);
     return true;
+  }
+  if (tail_length == 0 && end - at > 14 && is_extra_info(at + 6)) {
+    const int length = print_tail_length<extra_info_width>(at, end);
+    if (length != 0 && read_print_tail<print_extras::read, extra_info_width>(
+                           at, end, length, frame_time_stamp, record, match)) {
+      return true;
+    }
   }
   const bool named_apart = end - at > 4 && is_blank(at[4]);  // not can01, can0x...
   at = skip_blanks(at + (named_apart ? 5 : 4), end);
