@@ -405,14 +405,27 @@ template <print_stamp kind>
 [[gnu::always_inline]] inline bool match_l_line(const char* at, const char* end, time_stamps wanted,
                                                 frame_record& record, line_match& match) {
   constexpr std::uint64_t first_seven = 0x00FF'FFFF'FFFF'FFFF;
+  // ") can0 102#" from the ")" on.
+  const auto frame_follows = [](const char* close) {
+    return (load_eight(close) & first_seven) == (word_of(") can0  ") & first_seven) &&
+           (hex_value(close[7]) | hex_value(close[8]) | hex_value(close[9])) <= 0xF &&
+           close[10] == '#';
+  };
+  if (end - at <= 29 || at[0] != '(') return false;
   double time_stamp_value = no_time_stamp;
-  if (end - at <= 29 || at[0] != '(' ||
-      (load_eight(at + 18) & first_seven) != (word_of(") can0  ") & first_seven) || at[28] != '#' ||
-      (hex_value(at[25]) | hex_value(at[26]) | hex_value(at[27])) > 0xF ||
-      !candump_time_stamp(at + 1, end, wanted_value(wanted, time_stamp_value))) {
-    return false;
+  // candump's ten digits and six at fixed places, or else seconds of any
+  // width, as other tools and replayed buses give them.
+  const char* close = at + 18;
+  if (*close == ')') {
+    if (!frame_follows(close) ||
+        !candump_time_stamp(at + 1, end, wanted_value(wanted, time_stamp_value))) {
+      return false;
+    }
+  } else {
+    close = swar_fields::time_stamp(at + 1, end, wanted == time_stamps::computed, time_stamp_value);
+    if (close == nullptr || end - close <= 11 || !frame_follows(close)) return false;
   }
-  match = log_file_frame(at + 29, end, time_stamp_value, identifier_at(at + 25), record);
+  match = log_file_frame(close + 11, end, time_stamp_value, identifier_at(close + 7), record);
   return true;
 }
 
@@ -461,12 +474,6 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   if (at != end && *at == '(' &&
       (at = any_time_stamp(line, at, end, wanted, kind, stamp_value)) == nullptr) {
     return false;
-  }
-  if (kind == stamp::seconds && end - at > 10 && std::memcmp(at, " can0 ", 6) == 0 &&
-      (hex_value(at[6]) | hex_value(at[7]) | hex_value(at[8])) <= 0xF && at[9] == '#') {
-    // As `candump -l` writes a classic frame: " can0 102#" and the data.
-    match = log_file_frame(at + 10, end, stamp_value, identifier_at(at + 6), record);
-    return true;
   }
   const bool spaced = at != end && is_blank(*at);
   at = skip_blanks(at, end);
