@@ -28,13 +28,14 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
   bool only_extended_frames = true;
   for (std::string_view text; reader.next_text(text); ++lines) {
     const line_match line = match_log_line(text, record, time_stamps::skipped);
-    if (!reader.consume(line.end)) [[unlikely]]
-      break;  // the file lost it while read
+    reader.consume(line.end);
     // Which of the two a line is varies line by line: the held value is
     // chosen without a branch, and only a row takes one.
     const bool holds = (record.identifier == held_identifier) & (line.assigned > data0_index);
     held_value = holds ? held_value_of(record) : held_value;
     if ((record.identifier == sample_identifier) & (line.assigned > data2_index)) {
+      if (!reader.consumed_whole()) [[unlikely]]
+        break;  // a line the file lost while read: no row, and no more lines
       if (!rows.append(held_value, sample_of(record))) {
         result.status = convert_status::write_failed;
         return result;

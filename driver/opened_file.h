@@ -3,6 +3,7 @@
 // allows (a batch of thousands of small logs feels each one).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -19,6 +20,10 @@ class opened_file {
   // Linux opens a directory for reading and fails only at the first read;
   // the home platform refuses to open it at all.
   bool is_directory() const;
+
+  // The size of a regular file; 0 for anything else, and on Windows, where
+  // no log is mapped.
+  std::uintmax_t size() const;
 
   // Whether `other_path` names this very file, through a hard or symbolic
   // link: creating it would empty the file.

@@ -44,7 +44,7 @@ std::vector<std::string> lines_read(line_reader& reader) {
     const std::size_t newline = text.find('\n');
     const std::size_t length = newline == text.npos ? text.size() : newline + 1;
     lines.emplace_back(text.substr(0, length));
-    EXPECT_TRUE(reader.consume(text.data() + length));
+    reader.consume(text.data() + length);
   }
   return lines;
 }

@@ -57,17 +57,17 @@ class line_reader {
 
   // The line at the start of the last `next_text` ends at `line_end`, in
   // that text: past its newline, or where it was cut. Reading goes on after
-  // it, past the rest of a line cut at `max_line_bytes`. Returns false for
-  // a line that the file lost while mapped, which is not to be acted on:
-  // reading has then ended, as on a read error.
-  [[nodiscard]] bool consume(const char* line_end) {
+  // it, past the rest of a line cut at `max_line_bytes`.
+  void consume(const char* line_end) {
     skipping_ = line_end[-1] != '\n';
     begin_ = line_end;
-    // Only a line without its newline can reach bytes the file lost.
-    if (skipping_ && mapped_ != nullptr) [[unlikely]]
-      return still_held(line_end);
-    return true;
   }
+
+  // Whether the line just consumed was read as the file holds it, asked of
+  // a line before a row is written from it: only one without its newline
+  // can reach bytes that a mapped file lost while read. If it did, reading
+  // ends there, as on a read error.
+  bool consumed_whole() { return !skipping_ || mapped_ == nullptr || still_held(begin_); }
 
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
@@ -86,8 +86,8 @@ class line_reader {
   // Drops the rest of the over-long line just yielded. Returns false when
   // the input ended or failed first.
   bool skip_rest_of_line();
-  // For `consume`: whether the mapped file still holds the line ending at
-  // `line_end`; if not, reading ends as on a read error.
+  // For `consumed_whole`: whether the mapped file still holds the line
+  // ending at `line_end`; if not, reading ends as on a read error.
   bool still_held(const char* line_end);
 #ifdef _WIN32
   // Does in place what a text-mode stream does to the `size` bytes read at

@@ -67,8 +67,7 @@ std::unique_ptr<mapped_file> mapped_file::open(int descriptor, std::uint64_t off
                                                read_observer* observer) {
   struct stat status;
   if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
-      static_cast<std::uint64_t>(status.st_size) < offset + std::min(fewest_bytes, window) ||
-      !handler_installed()) {
+      static_cast<std::uint64_t>(status.st_size) <= offset || !handler_installed()) {
     return nullptr;
   }
   const std::size_t pages = std::max<std::size_t>(2, (window + page_bytes - 1) / page_bytes);

@@ -26,13 +26,17 @@ class mapped_file {
   // thousand or more lines.
   static constexpr std::size_t window_bytes = std::size_t{1} << 20;
 
-  // Fewer bytes are copied faster than a window is mapped and unmapped.
-  static constexpr std::size_t fewest_bytes = std::size_t{128} << 10;
+  // The windows a log of `size` bytes is read in: none (it is copied in
+  // blocks) below 128 KiB, which are copied faster than a window is mapped
+  // and unmapped.
+  static std::size_t window_for(std::uintmax_t size) {
+    return size >= std::uintmax_t{128} << 10 ? window_bytes : 0;
+  }
 
   // The bytes of the file open as `descriptor` from `offset` on, in windows
   // of `window` bytes or more (whole pages, two at least), the first one
-  // mapped; nullptr where the file is not a regular one, holds fewer than
-  // `fewest_bytes` (or a window) past `offset`, or does not map. `observer`, where given, is told
+  // mapped; nullptr where the file is not a regular one, holds nothing past
+  // `offset`, or does not map. `observer`, where given, is told
   // of the bytes each window maps past `told`, where it was told of those before.
   static std::unique_ptr<mapped_file> open(int descriptor, std::uint64_t offset, std::uint64_t told,
                                            std::size_t window, read_observer* observer);
