@@ -17,34 +17,49 @@ namespace pluckrow {
 namespace {
 
 // The window the fault handler may mend: set once it is mapped and before
-// its bytes are read, replaced when the next one is.
+// its bytes are read, replaced when the next one is; and where its zeros
+// begin, once it has some.
 std::atomic<char*> active_base{nullptr};
 std::atomic<std::size_t> active_length{0};
+std::atomic<std::uint64_t> active_offset{0};
+std::atomic<int> active_descriptor{-1};
+std::atomic<std::uintptr_t> zeros_from{0};
 // Whether a page of the active window was lost.
 std::atomic<bool> page_lost{false};
 
 std::uintptr_t page_bytes;
 struct sigaction earlier_action;
 
-// A fault in the active window means that its file lost the page: cut
-// short while mapped (or, rarely, a page that could not be read). From that
-// page on the window is replaced by zeros, which the retried access then
-// reads. Any other fault is raised again, by the retried access, under the
-// action there was before. mmap is a system call, safe in a handler.
+// A fault while a window is read means that its file lost pages: cut short
+// while mapped, from the page after its new end on, or, rarely, a page that
+// could not be read, the one the fault names. (Not every emulator names the
+// page right, so the file's size is asked too.) Those pages of the window
+// are replaced by zeros, which the retried access then reads. A fault that
+// neither explains is raised again, by the retried access, under the action
+// there was before. fstat and mmap are system calls, safe in a handler.
 void on_bus_error(int, siginfo_t* info, void*) {
   const auto base = reinterpret_cast<std::uintptr_t>(active_base.load());
   const std::uintptr_t length = active_length.load();
   const auto fault = reinterpret_cast<std::uintptr_t>(info->si_addr);
-  if (base == 0 || fault < base || fault - base >= length) {
-    sigaction(SIGBUS, &earlier_action, nullptr);
-    return;
+  std::uintptr_t lost = zeros_from.load();
+  if (base != 0 && fault >= base && fault - base < length) {
+    lost = std::min(lost, fault - (fault - base) % page_bytes);
   }
-  const std::uintptr_t lost = fault - (fault - base) % page_bytes;
-  if (mmap(reinterpret_cast<void*>(lost), base + length - lost, PROT_READ,
+  struct stat status;
+  const std::uint64_t offset = active_offset.load();
+  if (base != 0 && fstat(active_descriptor.load(), &status) == 0) {
+    const auto size = static_cast<std::uint64_t>(std::max<off_t>(status.st_size, 0));
+    const std::uint64_t held = size > offset ? size - offset : 0;
+    if (held < length)
+      lost = std::min(lost, base + (held + page_bytes - 1) / page_bytes * page_bytes);
+  }
+  if (base == 0 || lost >= zeros_from.load() ||
+      mmap(reinterpret_cast<void*>(lost), base + length - lost, PROT_READ,
            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED) {
     sigaction(SIGBUS, &earlier_action, nullptr);
     return;
   }
+  zeros_from.store(lost);
   page_lost.store(true);
 }
 
@@ -102,6 +117,9 @@ bool mapped_file::map_window(std::uint64_t from, std::uint64_t size) {
   if (mapped == MAP_FAILED) return false;
   active_base.store(nullptr);
   active_length.store(length);
+  active_offset.store(offset);
+  active_descriptor.store(descriptor_);
+  zeros_from.store(reinterpret_cast<std::uintptr_t>(mapped) + length);
   active_base.store(static_cast<char*>(mapped));
   if (base_ != nullptr) munmap(base_, length_);
   base_ = static_cast<char*>(mapped);
