@@ -5,9 +5,10 @@
 // A file cut short while mapped reads as zeros past its new end in the
 // page that holds it, and faults in the pages after. That fault is caught
 // and the lost pages are replaced by zeros too. Zeros hold no newline, so
-// a line that reaches them ends without one: `holds` then tells the line
-// reader whether the file still holds it, and the conversion ends before
-// the first line it does not, as on a read error. On Windows nothing is
+// a line that reaches them ends without one: before a row is written from
+// such a line, `holds` tells whether the file still holds it, and the
+// conversion ends before the first row it does not, as on a read error;
+// the next window sees the shorter file in any case. On Windows nothing is
 // mapped (a text-mode read changes the bytes), and `open` gives nullptr.
 #pragma once
 
