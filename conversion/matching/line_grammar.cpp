@@ -279,13 +279,17 @@ namespace {
 constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 constexpr std::ptrdiff_t extra_info_width = 8;  // "RX - -  "
 
+// "can0" and candump's two blanks after it, the start of every print tail.
+[[gnu::always_inline]] inline bool is_print_interface(const char* at) {
+  constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
+  return (load_eight(at) & first_six) == (word_of("can0    ") & first_six);
+}
+
 template <std::ptrdiff_t block = 0>
 [[gnu::always_inline]] inline int print_tail_length(const char* at, const char* end) {
-  constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
   constexpr std::uint64_t but_length = ~(std::uint64_t{0xFF} << 32);  // "   [N]  "
   const char* const frame = at + block;
-  if (end - frame <= print_tail_bytes_end ||
-      (load_eight(at) & first_six) != (word_of("can0    ") & first_six) ||
+  if (end - frame <= print_tail_bytes_end || !is_print_interface(at) ||
       (load_eight(frame + 9) & but_length) != (word_of("   [8]  ") & but_length) ||
       (hex_value(frame[6]) | hex_value(frame[7]) | hex_value(frame[8])) > 0xF) {
     return 0;
@@ -344,10 +348,8 @@ template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
 //
 //   can0  12345678   [8]  00 11 22 33 44 55 66 77
 [[gnu::always_inline]] inline bool is_extended_print_tail(const char* at, const char* end) {
-  constexpr std::uint64_t first_six = 0xFFFF'FFFF'FFFF;
   // A fourth digit first, which candump's other lines lack here.
-  return end - at >= 22 && is_hex(at[9]) &&
-         (load_eight(at) & first_six) == (word_of("can0    ") & first_six) &&
+  return end - at >= 22 && is_hex(at[9]) && is_print_interface(at) &&
          leading_hex_digits(at + 6) == 8;
 }
 

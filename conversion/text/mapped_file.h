@@ -37,8 +37,8 @@ class mapped_file {
   // The bytes of the file open as `descriptor` from `offset` on, in windows
   // of `window` bytes or more (whole pages, two at least), the first one
   // mapped; nullptr where the file is not a regular one, holds nothing past
-  // `offset`, or does not map. `observer`, where given, is told
-  // of the bytes each window maps past `told`, where it was told of those before.
+  // `offset`, or does not map. `observer`, where given, is told of the
+  // bytes each window maps past `told`, where it was told of those before.
   static std::unique_ptr<mapped_file> open(int descriptor, std::uint64_t offset, std::uint64_t told,
                                            std::size_t window, read_observer* observer);
   mapped_file(const mapped_file&) = delete;
