@@ -27,11 +27,12 @@ class mapped_file {
   // thousand or more lines.
   static constexpr std::size_t window_bytes = std::size_t{1} << 20;
 
-  // The windows a log of `size` bytes is read in: none (it is copied in
-  // blocks) below 128 KiB, which are copied faster than a window is mapped
-  // and unmapped.
-  static std::size_t window_for(std::uintmax_t size) {
-    return size >= std::uintmax_t{128} << 10 ? window_bytes : 0;
+  // The windows a log of `size` bytes, open as `descriptor`, is read in:
+  // none (it is copied in blocks) below 128 KiB, which are copied faster
+  // than a window is mapped and unmapped, nor on a machine where mapping a
+  // page costs more than copying it.
+  static std::size_t window_for(int descriptor, std::uintmax_t size) {
+    return size >= std::uintmax_t{128} << 10 && mapping_pays(descriptor) ? window_bytes : 0;
   }
 
   // The bytes of the file open as `descriptor` from `offset` on, in windows
@@ -67,6 +68,10 @@ class mapped_file {
   bool holds(const char* line_end) const;
 
  private:
+  // Whether the pages of a file are read in place faster than the kernel
+  // copies them, timed once a process on the file open as `descriptor`.
+  static bool mapping_pays(int descriptor);
+
   mapped_file(int descriptor, std::size_t window, read_observer* observer)
       : descriptor_(descriptor), window_(window), observer_(observer) {}
   // Maps the window from the page that holds byte `from` of the file, where
