@@ -234,7 +234,9 @@ bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std:
   std::uint64_t bytes = 0;
   std::size_t count;
   if (at != end && *at == 'R') {
-    ++at;  // a remote frame, which the reader does not take
+    // A remote frame, which the reader does not take. Its line's end is
+    // looked for from the "R" on, which is no newline: whether a length
+    // digit follows it, from frame to frame, decides no branch.
   } else if (log_file_bytes(at, end, bytes, count)) {
     return {end_of_line(at, end),
             assign_frame(time_stamp_value, identifier, static_cast<std::int32_t>(count), bytes,
