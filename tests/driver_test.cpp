@@ -123,6 +123,7 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
        " (1.0)  vcan0  102   [3]  00 00 83\n(1.0) can1 1FFFFFFF#00\n"
        "slcan0  TX - -  102  [1]  00\n(1.0) vcan0 102#00\n(1.0) can2 102##100\n"},
       {"text.log", "# comment\n\nanything\n"},
+      {"commented.log", "# recorded on the bench\n\n(1.0) can1 102#00\n# end\n"},
       {"no_sample.log", "(1.0) can1 102#000083\n(1.0) can0 1FFFFFFF#00\n"},
       {"interleaved.log",
        "(1.0) can1 102#00\n(1.0) vcan0 102#00\n(1.0) can1 102#00\n(1.0) vcan0 1#0\n"},
@@ -145,6 +146,7 @@ TEST_F(driver_test, a_log_that_gives_no_row_says_why) {
              "NOTE: can1.log: no can0 frames (frames on can1)\n"
              "NOTE: four.log: no can0 frames (frames on vcan0, can1, slcan0, ...)\n"
              "NOTE: text.log: no can0 frames (no line in a candump layout)\n"
+             "NOTE: commented.log: no can0 frames (frames on can1)\n"
              "NOTE: no_sample.log: no samples (1 can0 frame, all with 29-bit identifiers)\n"
              "NOTE: interleaved.log: no can0 frames (frames on can1, vcan0)\n"
              "NOTE: extended_name.log: no can0 frames (frames on can1, can10)\n"

@@ -9,6 +9,14 @@ namespace pluckrow {
 
 inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// The characters of an interface's name as Linux allows them in practice
+// ("can0", "vcan_1", "slcan-2.0"), where a digit never comes first.
+inline bool in_interface_name(char c) {
+  return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '-' ||
+         c == '.';
+}
+inline bool starts_interface_name(char c) { return !is_digit(c) && in_interface_name(c); }
+
 // White space within a line: formatted input's white space but the
 // newline, which ends the line. Tested as one bit of a word, since the
 // matchers skip a great deal of it.

@@ -13,12 +13,8 @@ namespace pluckrow {
 
 std::string_view interface_named(const char* at, const char* end) {
   const char* const name = at;
-  const auto in_name = [](char c) {
-    return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-           c == '-' || c == '.';
-  };
-  if (at == end || is_digit(*at) || !in_name(*at)) return {};
-  while (at != end && at - name < 16 && in_name(*at)) ++at;
+  if (at == end || !starts_interface_name(*at)) return {};
+  while (at != end && at - name < 16 && in_interface_name(*at)) ++at;
   const auto length = static_cast<std::size_t>(at - name);
   if (length > 15 || at == end || !is_blank(*at)) return {};
   at = skip_blanks(at, end);

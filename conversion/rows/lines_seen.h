@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "conversion/matching/characters.h"
 #include "conversion/matching/line_match.h"
 #include "conversion/matching/swar.h"
 
@@ -24,10 +25,17 @@ class lines_seen {
   // first.
   void off_frame(const line_match& line, std::string_view text, std::size_t earlier_lines) {
     if (off_frame_lines_++ < earlier_lines) return;
-    if (line.left_frame_path == nullptr || line.end - line.left_frame_path < 8 ||
-        (load_eight(line.left_frame_path) & last_name_mask_) != last_name_) {
-      off_frame_slowly(line, text);
+    const char* const name = line.left_frame_path;
+    if (name != nullptr && line.end - name >= 8 &&
+        (load_eight(name) & last_name_mask_) == last_name_) {
+      return;
     }
+    // Comments and blank lines, where no name starts, tell only whether
+    // the log holds text in no layout: once that is known, nothing.
+    if (unreadable_ && (name == nullptr || name == line.end || !starts_interface_name(*name))) {
+      return;
+    }
+    off_frame_slowly(line, text);
   }
   // After the last line: how many lines the log had, and whether each can0
   // frame that wrote no row had a 29-bit identifier, as its matcher marked it.
