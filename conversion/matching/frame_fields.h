@@ -222,11 +222,15 @@ bool log_file_bytes(const char*& at, const char* end, std::uint64_t& bytes, std:
                                                         std::uint32_t identifier,
                                                         frame_record& record) {
   if (end - at > 16) {
-    // Up to eight bytes and white space, as candump writes most frames.
+    // Up to eight bytes and white space, as candump writes most frames;
+    // eight may carry its raw DLC (-8), "_" and a hex digit.
     const int digits = leading_hex_digits(at);
-    if (digits % 2 == 0 && is_space(at[digits])) {
+    const char* const after = at + digits;
+    const bool spaced = digits % 2 == 0 && is_space(*after);
+    if (spaced || (digits == 16 && end - at > 18 && after[0] == '_' && is_hex(after[1]) &&
+                   is_space(after[2]))) {
       const int count = digits / 2;
-      return {end_of_line(at + digits, end),
+      return {end_of_line(spaced ? after : after + 2, end),
               assign_frame(time_stamp_value, identifier, count, hex_pairs(at),
                            static_cast<std::size_t>(count), record)};
     }
