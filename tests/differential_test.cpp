@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <map>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,13 +36,10 @@ bool same(const frame_record& a, const frame_record& b) {
 
 // Returns an empty string when the matchers agree on `text`, else what
 // differs. Sets `taken` when the grammar took the line. The matchers see
-// the text in a heap block of its exact size, where AddressSanitizer
-// reports a read of even one byte past it: past a mapped log's last page
-// there may be none.
+// the text in a block of its exact size.
 std::string disagreement(const std::string& text, bool& taken) {
-  const std::unique_ptr<char[]> exact_block(new char[text.size()]);
-  std::memcpy(exact_block.get(), text.data(), text.size());
-  const std::string_view line(exact_block.get(), text.size());
+  const test::exact_block block(text);
+  const std::string_view line = block.view();
   const std::size_t newline = line.find('\n');
   const std::size_t length = newline == line.npos ? line.size() : newline + 1;
   const char* const expected_end = line.data() + length;

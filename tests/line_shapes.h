@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -21,6 +23,21 @@ inline std::string join(std::initializer_list<std::string_view> parts) {
   for (const std::string_view part : parts) out += part;
   return out;
 }
+
+// A line's text in a heap block of its exact size, where AddressSanitizer
+// reports a read of even one byte past it, as past a mapped log's last page
+// there may be no memory at all.
+class exact_block {
+ public:
+  explicit exact_block(std::string_view text) : bytes_(new char[text.size()]), size_(text.size()) {
+    std::memcpy(bytes_.get(), text.data(), size_);
+  }
+  std::string_view view() const { return {bytes_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_;
+};
 
 // How a generator writes a shape's fields: `varied`, with every width, case
 // and identifier a line may hold, for the tests and the fuzz target;
