@@ -123,6 +123,10 @@ std::unique_ptr<mapped_file> mapped_file::open(int descriptor, std::uint64_t off
       static_cast<std::uint64_t>(status.st_size) <= offset || !handler_installed()) {
     return nullptr;
   }
+  if (window == where_mapping_pays) {
+    if (!mapping_pays(descriptor)) return nullptr;
+    window = window_bytes;
+  }
   const std::size_t pages = std::max<std::size_t>(2, (window + page_bytes - 1) / page_bytes);
   std::unique_ptr<mapped_file> file(new mapped_file(descriptor, pages * page_bytes, observer));
   page_lost.store(false);

@@ -27,19 +27,23 @@ class mapped_file {
   // thousand or more lines.
   static constexpr std::size_t window_bytes = std::size_t{1} << 20;
 
-  // The windows a log of `size` bytes, open as `descriptor`, is read in:
-  // none (it is copied in blocks) below 128 KiB, which are copied faster
-  // than a window is mapped and unmapped, nor on a machine where mapping a
-  // page costs more than copying it.
-  static std::size_t window_for(int descriptor, std::uintmax_t size) {
-    return size >= std::uintmax_t{128} << 10 && mapping_pays(descriptor) ? window_bytes : 0;
+  // As a window: `window_bytes` where this machine maps a page faster than
+  // it copies one, and none elsewhere, asked when a file is first mapped.
+  static constexpr std::size_t where_mapping_pays = SIZE_MAX;
+
+  // The windows a log of `size` bytes is read in: none (it is copied in
+  // blocks) below 128 KiB, which are copied faster than a window is mapped
+  // and unmapped, and above, where mapping pays.
+  static std::size_t window_for(std::uintmax_t size) {
+    return size >= std::uintmax_t{128} << 10 ? where_mapping_pays : 0;
   }
 
   // The bytes of the file open as `descriptor` from `offset` on, in windows
   // of `window` bytes or more (whole pages, two at least), the first one
   // mapped; nullptr where the file is not a regular one, holds nothing past
-  // `offset`, or does not map. `observer`, where given, is told of the
-  // bytes each window maps past `told`, where it was told of those before.
+  // `offset`, or does not map, or, for `where_mapping_pays`, where mapping
+  // does not pay. `observer`, where given, is told of the bytes each window
+  // maps past `told`, where it was told of those before.
   static std::unique_ptr<mapped_file> open(int descriptor, std::uint64_t offset, std::uint64_t told,
                                            std::size_t window, read_observer* observer);
   mapped_file(const mapped_file&) = delete;
