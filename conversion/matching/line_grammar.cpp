@@ -82,7 +82,7 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
     // after the time stamp if there is one.
     if (kind == stamp::formatted) return false;
     if (kind != stamp::none) record.time_stamp = stamp_value;
-    match = {end_of_line(at, end), kind != stamp::none ? 1 : 0, at};
+    match = {end_of_line<64>(at, end), kind != stamp::none ? 1 : 0, at};
     return true;
   }
   // A time stamp in seconds is the pattern's; the other layouts' frames
