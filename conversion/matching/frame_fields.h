@@ -39,8 +39,8 @@ const char* skip_blanks(const char* at, const char* end) {
 // The end of the line that `at` lies in: past its newline, or the end of
 // the text, where a line cut at the read limit ends. Most lines end within
 // `reach` characters of where matching stops, looked at sixteen at a time
-// before the rest is searched: sixteen of a frame's last field, 64 of
-// another interface's line from its name.
+// before the rest is searched: sixteen of a frame's last field, 64 where
+// matching stops early, at another interface's name or a 29-bit identifier.
 template <std::ptrdiff_t reach = 16>
 [[gnu::always_inline]] inline const char* end_of_line(const char* at, const char* end) {
   if (at != end && *at == '\n') return at + 1;

@@ -95,7 +95,7 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   }
   if (tail_length == 0 && is_extended_print_tail(at, end)) {
     // Matching stops at the 29-bit identifier's fourth digit.
-    match = stopped_after_identifier(end_of_line(at + 14, end), frame_time_stamp,
+    match = stopped_after_identifier(end_of_line<64>(at + 14, end), frame_time_stamp,
                                      identifier_at(at + 6), record, at + 6);
     return true;
   }
@@ -117,8 +117,8 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   while (named_apart && digits < 9 && at + digits != end && is_hex(at[digits])) ++digits;
   if (digits == 8) {
     // A 29-bit identifier: matching stops at its fourth digit.
-    match = stopped_after_identifier(end_of_line(at + 8, end), frame_time_stamp, identifier_at(at),
-                                     record, at);
+    match = stopped_after_identifier(end_of_line<64>(at + 8, end), frame_time_stamp,
+                                     identifier_at(at), record, at);
     return true;
   }
   if (digits == 3) {
