@@ -9,7 +9,7 @@ namespace pluckrow {
 
 inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// The characters of an interface's name as Linux allows them in practice
+// The characters of an interface's name as the empty-CSV note reads one
 // ("can0", "vcan_1", "slcan-2.0"), where a digit never comes first.
 inline bool in_interface_name(char c) {
   return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '-' ||

@@ -82,8 +82,8 @@ bool handler_installed() {
 // cache that a process maps costs an exit of a microsecond or more: on one
 // AMD host ten times what the kernel takes to copy the page into a block in
 // use, which made reading in place twice as slow, where on an Intel host it
-// was a quarter faster. So the start of the first large log is timed both
-// ways, once a process: mapped with each page touched, as every window's
+// was a quarter faster. So the start of the first log about to be mapped
+// is timed both ways, once a process: mapped with each page touched, as every window's
 // pages are new, against the same bytes read a second time into a block, as
 // the line reader reuses its own. It is mapped first, so that a log not yet
 // in the page cache counts against mapping.
@@ -198,7 +198,6 @@ std::string_view mapped_file::next(std::size_t kept) {
 
 #else
 
-bool mapped_file::mapping_pays(int) { return false; }
 std::unique_ptr<mapped_file> mapped_file::open(int, std::uint64_t, std::uint64_t, std::size_t,
                                                read_observer*) {
   return nullptr;
