@@ -34,8 +34,8 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
     const bool holds = (record.identifier == held_identifier) & (line.assigned > data0_index);
     held_value = holds ? held_value_of(record) : held_value;
     if ((record.identifier == sample_identifier) & (line.assigned > data2_index)) {
-      if (!reader.consumed_whole()) [[unlikely]]
-        break;  // a line the file lost while read: no row, and no more lines
+      if (reader.consumed_unended_last_line() && !shows_whole_frame(text)) [[unlikely]]
+        break;  // the log's last line, cut where a recorder was writing it
       if (!rows.append(held_value, sample_of(record))) {
         result.status = convert_status::write_failed;
         return result;

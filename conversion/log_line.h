@@ -33,6 +33,13 @@ line_match match_log_line(std::string_view text, frame_record& record,
 // the name, which it then reads once.
 std::string_view other_interface_of(const line_match& line);
 
+// Whether a line that may have been cut where it was read (a log's last
+// line, without its newline, while the log is still being written) shows
+// its whole frame: in candump's print layouts, as many two-digit bytes as
+// its bracketed length says. Other lines are taken as they are: the
+// log-file layout's bytes are read in pairs.
+bool shows_whole_frame(std::string_view line);
+
 // `match_log_line` for one line: the text of at most `max_line_bytes`, the
 // newline included when the read reached it. Returns the number of fields
 // assigned.

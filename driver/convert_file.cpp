@@ -62,8 +62,7 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
     return;
   }
   progress.measure(input);
-  const log_text text = open_log_text(input, progress.drawing() ? &progress : nullptr,
-                                      mapped_file::window_for(log.size()));
+  const log_text text = open_log_text(input, progress.drawing() ? &progress : nullptr);
   if (text.text == nullptr) {
     std::fclose(input);
     if (text.archive != nullptr) {

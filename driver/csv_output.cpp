@@ -6,6 +6,7 @@
 namespace pluckrow {
 
 bool csv_output::open(const std::string& csv_path, const opened_file& log) {
+  log_ = &log;
   target_ = find_csv_target(csv_path, log);
   switch (target_.disposition) {
     case csv_disposition::made:
@@ -53,7 +54,7 @@ bool csv_output::write_held() {
 
 bool csv_output::open_in_place(bool removable) {
   const interruptions_held held;
-  in_place_ = file_calls::open_emptied(target_.path.c_str());
+  in_place_ = target_.open_in_place(*log_);
   if (in_place_ == nullptr) return false;
   std::setvbuf(in_place_, nullptr, _IONBF, 0);
   if (removable) remove_on_interruption(target_.path.c_str(), fileno(in_place_));
@@ -87,6 +88,8 @@ void csv_output::discard() {
     temporary_.remove();
     return;
   }
+  // Rows that could not all be written leave the file empty, never cut.
+  if (removable_in_place_) file_calls::empty(in_place_);
   std::fclose(in_place_);
   in_place_ = nullptr;
   const interruptions_held held;

@@ -6,8 +6,9 @@
 //
 // What the name leads to decides the rest (csv_target.h): an earlier CSV
 // that the rows leave as it is stays (unchanged_csv.h); a device or FIFO,
-// or a CSV in a folder that takes no new file (a read-only folder, a name
-// too long for a temporary), is written in place instead.
+// or a CSV in a folder that takes no new file (a read-only folder, a full
+// disk's last inode), is written in place instead, and left empty where its
+// rows cannot all be written.
 #pragma once
 
 #include <cstdio>
@@ -45,7 +46,7 @@ class csv_output final : public row_sink {
   bool commit();
 
   // Closes the stream without putting the rows in place: the earlier CSV
-  // stays. A CSV written in place keeps the rows written so far.
+  // stays. A CSV written in place is left empty (a device or FIFO as it is).
   void discard();
 
  private:
@@ -58,6 +59,7 @@ class csv_output final : public row_sink {
   bool open_in_place(bool removable);
   std::FILE* stream() const { return in_place_ != nullptr ? in_place_ : temporary_.stream(); }
 
+  const opened_file* log_ = nullptr;
   csv_target target_;
   temp_file temporary_;
   std::FILE* in_place_ = nullptr;  // the CSV itself, written in place

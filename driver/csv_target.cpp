@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "driver/file_calls.h"
+
 namespace pluckrow {
 
 csv_target find_csv_target(const std::string& csv_path, const opened_file& log) {
@@ -25,61 +27,104 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
 // A new file takes the folder's permissions, as Windows gives them.
 void csv_target::keep_owner_and_bits(std::FILE*) const {}
 
+std::FILE* csv_target::open_in_place(const opened_file& log) const {
+  return log.is_named_by(path) ? nullptr : file_calls::open_existing_emptied(path.c_str());
+}
+
 }  // namespace pluckrow
 
 #else
 
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
 
 namespace pluckrow {
+
+folder_descriptor& folder_descriptor::operator=(folder_descriptor&& other) noexcept {
+  if (this != &other) {
+    if (descriptor_ >= 0) close(descriptor_);
+    descriptor_ = other.release();
+  }
+  return *this;
+}
+
+folder_descriptor::~folder_descriptor() {
+  if (descriptor_ >= 0) close(descriptor_);
+}
+
 namespace {
 
 // As many links as the kernel follows in one path before it gives ELOOP.
 constexpr int max_links = 40;
 
-std::string folder_of(const std::string& path) {
+#ifdef O_PATH
+constexpr int folder_flags = O_PATH | O_DIRECTORY | O_CLOEXEC;  // no read permission needed
+#else
+constexpr int folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// Opens the folder of `path`, read from the folder open as `from` where it
+// is relative, and sets `name` to the last part of `path`.
+folder_descriptor open_folder_of(int from, const std::string& path, std::string& name) {
   const std::size_t separator = path.rfind('/');
-  if (separator == std::string::npos) return ".";
-  return separator == 0 ? "/" : path.substr(0, separator);
+  name = separator == std::string::npos ? path : path.substr(separator + 1);
+  const std::string folder = separator == std::string::npos ? "."
+                             : separator == 0               ? "/"
+                                                            : path.substr(0, separator);
+  return folder_descriptor(openat(from, folder.c_str(), folder_flags));
 }
 
-// Whether a link or file owned by `owner` in the folder of `path` is one
-// that this user may trust: the kernel's rule for sticky world-writable
-// folders. The folder is looked up only for another user's entry.
-bool trusted(const std::string& path, uid_t owner) {
+// Whether a link or file owned by `owner` in the open `folder` is one that
+// this user may trust: the kernel's rule for sticky world-writable folders.
+bool trusted(const folder_descriptor& folder, uid_t owner) {
   static const uid_t user = geteuid();  // looked up once, not per log
   if (owner == user) return true;
-  struct stat folder;
-  if (stat(folder_of(path).c_str(), &folder) != 0) return false;
-  const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-  return !shared || folder.st_uid == owner;
+  struct stat status;
+  if (fstat(folder.get(), &status) != 0) return false;
+  const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
+  return !shared || status.st_uid == owner;
 }
 
-// The file the name leads to, link by link: `status` is its, and false where
-// nothing is there; sets `refused` where a guard forbids it.
+// Whether the guards let this user write the file of `status` in `folder`.
+bool guarded(const folder_descriptor& folder, const struct stat& status) {
+  return (S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode)) && !trusted(folder, status.st_uid);
+}
+
+// The file the name leads to, link by link, each read from its folder held
+// open: sets `target.earlier` to its status and returns true where it is
+// there; sets `refused` where a guard forbids it.
 bool follow_links(csv_target& target, bool& refused) {
   struct stat& status = target.earlier;
+  target.folder = open_folder_of(AT_FDCWD, target.path, target.name);
   for (int links = 0; links <= max_links; ++links) {
-    if (lstat(target.path.c_str(), &status) != 0) return false;  // a new file
+    // A folder that cannot be reached holds no file: it cannot be made either.
+    if (target.folder.get() < 0) return false;
+    if (fstatat(target.folder.get(), target.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) return false;  // a new file
+      break;                              // a name no file can have
+    }
     if (!S_ISLNK(status.st_mode)) {
-      const bool guarded = S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode);
-      refused = guarded && !trusted(target.path, status.st_uid);
+      refused = guarded(target.folder, status);
       return true;
     }
     char next[PATH_MAX];
-    const ssize_t size = readlink(target.path.c_str(), next, sizeof next);
-    if (!trusted(target.path, status.st_uid) || size <= 0 ||
+    const ssize_t size = readlinkat(target.folder.get(), target.name.c_str(), next, sizeof next);
+    if (!trusted(target.folder, status.st_uid) || size <= 0 ||
         static_cast<std::size_t>(size) == sizeof next) {
       break;
     }
-    // A relative link is read from the link's own folder.
-    std::string followed(next, static_cast<std::size_t>(size));
+    // A relative link is read from the link's own folder: its descriptor,
+    // and in the path that names the same file for the temporary beside it.
+    const std::string link(next, static_cast<std::size_t>(size));
     const std::size_t separator = target.path.rfind('/');
-    if (followed[0] != '/' && separator != std::string::npos) {
-      followed.insert(0, target.path, 0, separator + 1);
+    if (link[0] != '/' && separator != std::string::npos) {
+      target.path.replace(separator + 1, std::string::npos, link);
+    } else {
+      target.path = link;
     }
-    target.path = std::move(followed);
+    target.folder = open_folder_of(target.folder.get(), link, target.name);
   }
   refused = true;
   return true;
@@ -89,14 +134,14 @@ bool follow_links(csv_target& target, bool& refused) {
 
 csv_target find_csv_target(const std::string& csv_path, const opened_file& log) {
   csv_target target{csv_path};
-  bool refused = false;
-  if (!follow_links(target, refused)) return target;
+  bool refused = csv_path.size() >= PATH_MAX;  // a name that no call takes
+  if (!refused && !follow_links(target, refused)) return target;
   const struct stat& earlier = target.earlier;
   if (refused || log.is(earlier)) {
     target.disposition = csv_disposition::refused;
   } else if (!S_ISREG(earlier.st_mode)) {
     target.disposition = csv_disposition::written_kept;
-  } else if (access(target.path.c_str(), W_OK) != 0) {
+  } else if (faccessat(target.folder.get(), target.name.c_str(), W_OK, 0) != 0) {
     // A CSV its owner made read-only is not replaced, as it would not be
     // overwritten.
     target.disposition = csv_disposition::written_in_place;
@@ -105,6 +150,20 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
     target.earlier_size = static_cast<std::uintmax_t>(earlier.st_size);
   }
   return target;
+}
+
+std::FILE* csv_target::open_in_place(const opened_file& log) const {
+  // No O_CREAT: a file made here would be in a folder that takes none.
+  const int descriptor =
+      openat(folder.get(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  struct stat status;
+  const bool allowed = fstat(descriptor, &status) == 0 && !guarded(folder, status) &&
+                       !log.is(status) &&
+                       (!S_ISREG(status.st_mode) || ftruncate(descriptor, 0) == 0);
+  std::FILE* const file = allowed ? fdopen(descriptor, "w") : nullptr;
+  if (file == nullptr) close(descriptor);
+  return file;
 }
 
 void csv_target::keep_owner_and_bits(std::FILE* replacement) const {

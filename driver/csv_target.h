@@ -8,12 +8,16 @@
 // another user's link there is not followed (protected_symlinks), and
 // another user's file or FIFO there is neither replaced nor written
 // (protected_regular, protected_fifos). A link or file of the folder's owner
-// is trusted, as the kernel trusts it.
+// is trusted, as the kernel trusts it. Links are followed one folder at a
+// time, each held open, so that the file written in place is the one the
+// guards were checked on: a link planted at its name after the lookup is
+// not followed, and another user's file there is not emptied.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "driver/opened_file.h"
 
@@ -32,6 +36,23 @@ enum class csv_disposition {
                      // folder on Windows
 };
 
+#ifndef _WIN32
+// A folder held open, closed with it.
+class folder_descriptor {
+ public:
+  folder_descriptor() = default;
+  explicit folder_descriptor(int descriptor) : descriptor_(descriptor) {}
+  folder_descriptor(folder_descriptor&& other) noexcept : descriptor_(other.release()) {}
+  folder_descriptor& operator=(folder_descriptor&& other) noexcept;
+  ~folder_descriptor();
+  int get() const { return descriptor_; }
+  int release() { return std::exchange(descriptor_, -1); }
+
+ private:
+  int descriptor_ = -1;
+};
+#endif
+
 struct csv_target {
   std::string path;  // the file the CSV's name leads to
   csv_disposition disposition = csv_disposition::made;
@@ -41,8 +62,15 @@ struct csv_target {
   // can, and permission bits.
   void keep_owner_and_bits(std::FILE* replacement) const;
 
+  // Opens the file there for writing, never creating one: the guards and
+  // the log's own identity checked on the file opened, not on a name. An
+  // earlier regular file is emptied. nullptr where it is gone or refused.
+  std::FILE* open_in_place(const opened_file& log) const;
+
 #ifndef _WIN32
   struct stat earlier {};
+  folder_descriptor folder{};  // the folder `path` ends in, open
+  std::string name{};          // the file's name in it
 #endif
 };
 

@@ -13,9 +13,15 @@ namespace pluckrow::file_calls {
 // that an interruption can remove it while it is open.
 std::FILE* create_new(const char* path, bool& exists);
 
-// Opens `path` for writing from an empty start, made where it is missing,
-// shared for deletion on Windows.
-std::FILE* open_emptied(const char* path);
+#ifdef _WIN32
+// Opens the existing file `path` for writing, emptied, shared for deletion.
+// (POSIX opens a CSV in place through its folder: csv_target.h.)
+std::FILE* open_existing_emptied(const char* path);
+#endif
+
+// Empties the file open as `file`: what a CSV written in place keeps of rows
+// that could not all be written.
+bool empty(std::FILE* file);
 
 // Puts the file `from` in the place of `to` in one step.
 bool replace(const char* from, const char* to);

@@ -11,7 +11,7 @@ std::FILE* create_new(const char* path, bool& exists) {
   return file;
 }
 
-std::FILE* open_emptied(const char* path) { return std::fopen(path, "we"); }
+bool empty(std::FILE* file) { return ftruncate(fileno(file), 0) == 0; }
 
 bool replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
 

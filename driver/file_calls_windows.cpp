@@ -32,7 +32,11 @@ std::FILE* create_new(const char* path, bool& exists) {
   return file;
 }
 
-std::FILE* open_emptied(const char* path) { return open_for_rows(path, CREATE_ALWAYS); }
+std::FILE* open_existing_emptied(const char* path) {
+  return open_for_rows(path, TRUNCATE_EXISTING);
+}
+
+bool empty(std::FILE* file) { return std::fflush(file) == 0 && _chsize_s(_fileno(file), 0) == 0; }
 
 bool replace(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;

@@ -1,5 +1,6 @@
 // pluckrow: converts each candump log named on the command line into a CSV
 // file beside it. Every argument is a path, whatever it begins with.
+#include <csignal>
 #include <cstdio>
 
 #include "conversion/log_line.h"
@@ -21,6 +22,12 @@ int main(int argc, char** argv) {
     return pluckrow::messages::exit_usage;
   }
   pluckrow::take_over_interruptions();
+#ifndef _WIN32
+  // A CSV that cannot take its rows (a FIFO whose reader has left, a file
+  // over the size limit) fails its writes, reported, and the run goes on.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   // One record for the whole run: fields a line does not assign keep the
   // values of earlier lines, across files too.
   pluckrow::frame_record record{};

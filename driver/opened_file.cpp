@@ -11,8 +11,6 @@ opened_file::opened_file(std::FILE*, const char* path) : path_(path) {}
 
 bool opened_file::is_directory() const { return false; }
 
-std::uintmax_t opened_file::size() const { return 0; }
-
 bool opened_file::is_named_by(const std::string& other_path) const {
   std::error_code error;
   return std::filesystem::equivalent(path_, other_path, error) && !error;
@@ -29,10 +27,6 @@ opened_file::opened_file(std::FILE* file, const char*)
     : known_(fstat(fileno(file), &status_) == 0) {}
 
 bool opened_file::is_directory() const { return known_ && S_ISDIR(status_.st_mode); }
-
-std::uintmax_t opened_file::size() const {
-  return known_ && S_ISREG(status_.st_mode) ? static_cast<std::uintmax_t>(status_.st_size) : 0;
-}
 
 bool opened_file::is(const struct stat& other) const {
   return known_ && other.st_dev == status_.st_dev && other.st_ino == status_.st_ino;

@@ -21,10 +21,6 @@ class opened_file {
   // the home platform refuses to open it at all.
   bool is_directory() const;
 
-  // The size of a regular file; 0 for anything else, and on Windows, where
-  // no log is mapped.
-  std::uintmax_t size() const;
-
   // Whether `other_path` names this very file, through a hard or symbolic
   // link: creating it would empty the file.
 #ifdef _WIN32

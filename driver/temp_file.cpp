@@ -9,8 +9,8 @@
 namespace pluckrow {
 namespace {
 
-// What stands after the name in its temporary's; the X are made unique.
-constexpr char temporary_suffix[] = ".pluckrow-XXXXXX.tmp";
+// The temporary's name in the folder; the X are made unique.
+constexpr char temporary_name[] = ".pluckrow-XXXXXX.tmp";
 constexpr std::size_t unique_part = 6;
 constexpr std::size_t after_unique_part = 4;  // ".tmp"
 
@@ -32,10 +32,20 @@ std::FILE* create_exclusively(std::string& name) {
   return nullptr;
 }
 
+// `path` up to its last separator: its folder, as the path names it.
+std::string folder_part(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t separator = path.find_last_of("/\\:");
+#else
+  const std::size_t separator = path.rfind('/');
+#endif
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
 }  // namespace
 
 bool temp_file::create(const std::string& path) {
-  std::string name = path + temporary_suffix;
+  std::string name = folder_part(path) + temporary_name;
   const interruptions_held held;
   stream_ = create_exclusively(name);
   if (stream_ == nullptr) return false;

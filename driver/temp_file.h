@@ -1,9 +1,10 @@
 // A file made beside another to take its place whole, as git's tempfile and
-// lockfile are: created exclusively under a unique name after the other's
-// (trace.log.csv gives trace.log.csv.pluckrow-XXXXXX.tmp) and registered,
-// so that an interruption removes it; then renamed over the other in one
-// step, or removed. A killed process leaves at most the temporary, which
-// can be deleted.
+// lockfile are: created exclusively under a short unique name of its own in
+// the other's folder (.pluckrow-XXXXXX.tmp, hidden from `pluckrow *`), so
+// that it fits wherever the other's name does, and registered, so that an
+// interruption removes it; then renamed over the other in one step, or
+// removed. A killed process leaves at most the temporary, which can be
+// deleted.
 #pragma once
 
 #include <cstdio>

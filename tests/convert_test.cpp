@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,18 +23,15 @@
 namespace pluckrow {
 namespace {
 
-// The rows of `log`, read in blocks and mapped in windows alike.
+// The rows of `log` are the reference's.
 void expect_reference_rows(const std::string& log) {
   SCOPED_TRACE("log: \"" + reference::escaped(log.substr(0, 200)) + "\"");
   frame_record expected{};
   const std::string rows = reference::rows(test::read_in_text_mode(log), expected);
-  for (const std::size_t reading : {test::copied, test::smallest_windows}) {
-    SCOPED_TRACE(reading == test::copied ? "copied" : "mapped");
-    frame_record actual{};
-    const test::conversion result = test::convert_text(log, actual, reading);
-    EXPECT_EQ(result.status, convert_status::converted);
-    EXPECT_EQ(result.rows, rows);
-  }
+  frame_record actual{};
+  const test::conversion result = test::convert_text(log, actual);
+  EXPECT_EQ(result.status, convert_status::converted);
+  EXPECT_EQ(result.rows, rows);
 }
 
 // The lines `reader` yields, each up to its newline in the text it gives.
@@ -347,65 +345,75 @@ TEST(convert_test, frames_across_read_and_row_blocks_agree_with_the_reference) {
 }
 
 #ifndef _WIN32
-// Cuts "in.log" to `size` bytes once told of the bytes up to `read`.
-class log_cutter final : public read_observer {
+// Changes "in.log" as a recorder or a rotation would, between two blocks of
+// one conversion: once told of the bytes up to `read`, cuts it to `size`
+// bytes, then appends `more`.
+struct log_change {
+  std::size_t read;
+  std::size_t size;
+  std::string more = "";
+};
+
+class log_changer final : public read_observer {
  public:
-  log_cutter(std::size_t read, std::uintmax_t size) : read_(read), size_(size) {}
+  explicit log_changer(std::vector<log_change> changes) : changes_(std::move(changes)) {}
   void bytes_read(std::size_t count) override {
     told_ += count;
-    if (told_ >= read_ && told_ - count < read_) std::filesystem::resize_file("in.log", size_);
+    for (const log_change& change : changes_) {
+      if (told_ < change.read || told_ - count >= change.read) continue;
+      std::filesystem::resize_file("in.log", change.size);
+      std::ofstream("in.log", std::ios::binary | std::ios::app) << change.more;
+    }
   }
 
  private:
-  std::size_t read_;
-  std::uintmax_t size_;
+  std::vector<log_change> changes_;
   std::size_t told_ = 0;
 };
 
-TEST(convert_test, a_log_cut_short_while_mapped_ends_as_a_read_error_after_its_whole_lines) {
-  // Windows of two pages: the first maps pages 0-1, the next pages 1-2, and
-  // so on; each is told of as it is mapped, before its bytes are read.
-  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+TEST(convert_test, a_log_that_changes_while_read_gives_the_rows_of_its_whole_lines) {
+  // The reader asks for blocks of 128 KiB (after the first bytes, peeked
+  // at); each is told of once read, before the next is asked for.
+  constexpr std::size_t block = std::size_t{128} << 10;
   std::string log;
-  for (int i = 0; log.size() < 8 * page; ++i) {
+  for (int i = 0; log.size() < 3 * block + block / 2; ++i) {
     log += " (1.0)  can0  101   [1]  " + std::string(i % 2 == 0 ? "80" : "7F") +
            "\n (1.0)  can0  102   [8]  00 12 34 56 78 9A BC DE\n";
   }
-  // A 0x102 frame cut after its third byte, where formatted input would read
-  // a row from what is left, at or after `at`.
+  // Within a 0x102 frame after its third byte, at or after `at`, where the
+  // cut line would otherwise give a row.
   const auto in_frame = [&](std::size_t at) { return log.find(" 56 ", at) + 2; };
-  // The reader maps the next window once fewer than a line's limit of
-  // bytes are left: the rows kept are those of the lines read by then.
+  const std::string lines = " (1.0)  can0  101   [1]  05\n (1.0)  can0  102   [3]  00 00 83\n";
+  const std::string cut_line = " (1.0)  can0  102   [8]  00 01 8";
   const struct {
-    std::size_t read;
-    std::size_t size;
-    std::size_t reading_at = std::string::npos;  // where a cut below it finds the reader
-  } cuts[] = {
-      {2 * page, 0},                                // before a byte is read: every page faults
-      {2 * page, in_frame(page / 2)},               // the window's second page faults
-      {2 * page, in_frame(page + 100)},             // no fault: the page holds the end
-      {2 * page, 2 * page},                         // at the window's edge
-      {3 * page, in_frame(2 * page)},               // in the next window
-      {4 * page, page, 3 * page - max_line_bytes},  // below the lines read
-      {2 * page, 9 * page},                         // longer, by zeros: read to its new end
+    std::vector<log_change> changes;
+    std::size_t whole;  // the bytes of whole lines read before the log ended
+    bool cut_short;
+  } cases[] = {
+      {{{block, 0}}, block, true},                                      // emptied
+      {{{block, in_frame(block + 100)}}, in_frame(block + 100), true},  // in the next block
+      {{{block, 2 * block}}, 2 * block, true},                          // at a block's edge
+      {{{block, block / 2}}, block, true},                              // below what was read
+      {{{3 * block, in_frame(3 * block + 10)}}, in_frame(3 * block + 10), true},  // the last
+      {{{block, log.size(), lines}}, log.size() + lines.size(), false},           // grown by lines
+      {{{block, log.size(), lines + cut_line}}, log.size() + lines.size(), false},  // mid-line
+      // Grown, then cut below what was read of it.
+      {{{block, log.size(), lines}, {log.size() + lines.size(), block}},
+       log.size() + lines.size(),
+       true},
   };
-  for (const auto& cut : cuts) {
-    SCOPED_TRACE("cut to " + std::to_string(cut.size) + " once " + std::to_string(cut.read) +
-                 " bytes are mapped");
+  for (const auto& change : cases) {
+    SCOPED_TRACE("cut to " + std::to_string(change.changes[0].size) + " once " +
+                 std::to_string(change.changes[0].read) + " bytes were read, then " +
+                 std::to_string(change.changes.size() - 1) + " more changes");
+    const std::string read = (log + lines).substr(0, change.whole);
     frame_record record{};
-    log_cutter cutter(cut.read, cut.size);
-    const test::conversion result =
-        test::convert_text(log, record, test::smallest_windows, &cutter);
+    log_changer changer(change.changes);
+    const test::conversion result = test::convert_text(log, record, &changer);
     EXPECT_EQ(result.status,
-              cut.size < log.size() ? convert_status::read_failed : convert_status::converted);
-    // The rows of the lines read whole before the cut took the rest.
-    const std::size_t whole = cut.reading_at == std::string::npos
-                                  ? std::min(cut.size, log.size())
-                                  : log.find('\n', cut.reading_at) + 1;
+              change.cut_short ? convert_status::read_failed : convert_status::converted);
     frame_record expected{};
-    EXPECT_EQ(
-        result.rows,
-        reference::rows(whole == 0 ? "" : log.substr(0, log.rfind('\n', whole - 1) + 1), expected));
+    EXPECT_EQ(result.rows, reference::rows(read.substr(0, read.rfind('\n') + 1), expected));
   }
 }
 #endif

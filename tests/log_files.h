@@ -48,22 +48,16 @@ struct conversion {
   std::string rows;
 };
 
-// The two ways a plain log is read: copied in blocks, and mapped in the
-// smallest windows, whose edges are four KiB apart or a page.
-inline constexpr std::size_t copied = 0;
-inline constexpr std::size_t smallest_windows = 1;
-
-// Converts `log` through files opened as the driver opens them, read as
-// `map_window` asks; returns the rows as a text-mode stream reads them back.
-// `observer` is told of each block read.
+// Converts `log` through files opened as the driver opens them; returns the
+// rows as a text-mode stream reads them back. `observer` is told of each
+// block read.
 inline conversion convert_text(const std::string& log, frame_record& record,
-                               std::size_t map_window = mapped_file::window_bytes,
                                read_observer* observer = nullptr) {
   write_file("in.log", log);
   std::FILE* input = std::fopen("in.log", "rt");
   std::FILE* output = std::fopen("in.log.csv", "wt");
   const convert_status status =
-      convert_log(*open_log_text(input, observer, map_window).text, output, record).status;
+      convert_log(*open_log_text(input, observer).text, output, record).status;
   std::fclose(input);
   std::fclose(output);
   return {status, read_in_text_mode(read_file("in.log.csv"))};

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -151,16 +152,36 @@ int match(std::string_view line, frame_record& r) {
   return assigned < 0 ? 0 : assigned;
 }
 
+namespace {
+
+// Whether a last line without its newline, which a recorder may have cut,
+// shows the bytes its first bracketed length says, each of two digits.
+bool shows_whole_frame(std::string line) {
+  line = line.substr(0, line.find('\0'));
+  std::smatch bracket;
+  if (!std::regex_search(line, bracket, std::regex(R"(^[^[]*\[0*([0-9]*)\])"))) return true;
+  if (bracket.length(0) == 2) return true;  // "[]": no length
+  const std::string digits = bracket.str(1);
+  const std::string bytes = digits.size() > 6 ? "1000000" : digits.empty() ? "0" : digits;
+  const std::regex shown("^(?:[ \t\v\f\r]+[0-9A-Fa-f]{2}(?=[ \t\v\f\r]|$)){" + bytes + "}");
+  return std::regex_search(bracket.suffix().str(), shown);
+}
+
+}  // namespace
+
 std::string rows(std::string_view log, frame_record& record) {
   std::string out;
   int held = -8;
   while (!log.empty()) {
     const std::size_t newline = log.find('\n');
     const std::size_t length = newline == log.npos ? log.size() : newline + 1;
-    const int assigned = match(log.substr(0, std::min<std::size_t>(length, 1013)), record);
+    const std::string_view line = log.substr(0, std::min<std::size_t>(length, 1013));
+    const bool cut =
+        newline == log.npos && log.size() <= 1013 && !shows_whole_frame(std::string(line));
+    const int assigned = match(line, record);
     log.remove_prefix(length);
     if (record.identifier == 0x101 && assigned >= 4) held = static_cast<std::int8_t>(record.data0);
-    if (record.identifier == 0x102 && assigned >= 6) {
+    if (record.identifier == 0x102 && assigned >= 6 && !cut) {
       const auto sample =
           static_cast<std::int16_t>((record.data1 & 0xFF) * 256 + (record.data2 & 0xFF));
       char row[64];

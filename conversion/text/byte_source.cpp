@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -37,8 +39,25 @@ std::string_view byte_source::peek(std::size_t size) {
   return {ahead_ + ahead_begin_, std::min(size, ahead_end_ - ahead_begin_)};
 }
 
-file_source::file_source(std::FILE* file, read_observer* observer, std::size_t map_window)
-    : file_(file), observer_(observer), map_window_(map_window) {
+namespace {
+
+// The size of the regular file open as `file`, or -1 for anything else (a
+// FIFO, a device), whose size says nothing of what it holds.
+std::int64_t regular_size(std::FILE* file) {
+#ifdef _WIN32
+  struct _stat64 status;
+  const bool known = _fstat64(_fileno(file), &status) == 0;
+#else
+  struct stat status;
+  const bool known = fstat(fileno(file), &status) == 0;
+#endif
+  return known && S_ISREG(status.st_mode) ? static_cast<std::int64_t>(status.st_size) : -1;
+}
+
+}  // namespace
+
+file_source::file_source(std::FILE* file, read_observer* observer)
+    : file_(file), observer_(observer), size_at_open_(regular_size(file)) {
 #ifdef _WIN32
   // The C runtime's text mode does not always stop at a Ctrl-Z once it has
   // buffered past it, so the line reader does text mode's work itself.
@@ -53,14 +72,15 @@ std::size_t file_source::produce(char* into, std::size_t size) {
   if (observer_ != nullptr) observer_->bytes_read(got);
   if (got < size) {
     at_end_ = true;
-    if (std::ferror(file_) != 0) fail();
+    if (std::ferror(file_) != 0 || cut_short()) fail();
   }
   return got;
 }
 
-std::unique_ptr<mapped_file> file_source::mapped_rest() {
-  if (map_window_ == 0 || at_end_) return nullptr;
-  return mapped_file::open(fileno(file_), produced_ - peeked(), produced_, map_window_, observer_);
+bool file_source::cut_short() const {
+  if (size_at_open_ < 0) return false;
+  const auto read = static_cast<std::int64_t>(produced_);
+  return read < size_at_open_ || regular_size(file_) < read;
 }
 
 }  // namespace pluckrow

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string_view>
 
-#include "conversion/text/mapped_file.h"
 #include "conversion/text/read_observer.h"
 
 namespace pluckrow {
@@ -31,22 +30,15 @@ class byte_source {
   std::string_view peek(std::size_t size);
   static constexpr std::size_t max_peek = 512;
 
-  // Whether the input ended on a failure (a read error, damaged data)
-  // rather than at its end.
+  // Whether the input ended on a failure (a read error, damaged data, a
+  // file cut short while read) rather than at its end.
   bool failed() const { return failed_; }
-
-  // The rest of the input read in place, where it is a file's bytes as they
-  // are stored and the file maps; nullptr otherwise. The source is not read
-  // after.
-  virtual std::unique_ptr<mapped_file> mapped_rest() { return nullptr; }
 
  protected:
   // Gives the next bytes, at most `size` (at least 1) of them; 0 only at
   // the end of the input or on a failure, which it marks with `fail`.
   virtual std::size_t produce(char* into, std::size_t size) = 0;
   void fail() { failed_ = true; }
-  // How many bytes were peeked at and not read yet.
-  std::size_t peeked() const { return ahead_end_ - ahead_begin_; }
 
  private:
   char ahead_[max_peek];
@@ -56,21 +48,23 @@ class byte_source {
   bool failed_ = false;
 };
 
-// The bytes of an open file, as they are: mapped in windows of
-// `map_window` bytes where the file maps, none for a file read in blocks.
+// The bytes of an open file, as they are, read in blocks. A regular file
+// that ends short of the size it had when opened, or of what was read of
+// it, was cut short while read (truncated, rotated by copy and truncate):
+// that end is a failure. One that grows while read ends where a read first
+// finds no more.
 class file_source final : public byte_source {
  public:
-  explicit file_source(std::FILE* file, read_observer* observer = nullptr,
-                       std::size_t map_window = mapped_file::window_bytes);
-
-  std::unique_ptr<mapped_file> mapped_rest() override;
+  explicit file_source(std::FILE* file, read_observer* observer = nullptr);
 
  private:
   std::size_t produce(char* into, std::size_t size) override;
+  // Whether the file, read to its end, is shorter than it was.
+  bool cut_short() const;
 
   std::FILE* file_;
   read_observer* observer_;
-  std::size_t map_window_;
+  std::int64_t size_at_open_;  // -1: not a regular file
   std::uint64_t produced_ = 0;
   bool at_end_ = false;
 };

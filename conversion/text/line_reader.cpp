@@ -28,14 +28,6 @@ std::size_t line_reader::read_text(char* into) {
 bool line_reader::refill() {
   if (at_end_) return false;
   const std::size_t kept = static_cast<std::size_t>(end_ - begin_);
-  if (mapped_ != nullptr) {
-    const std::string_view window = mapped_->next(kept);
-    begin_ = window.data();
-    end_ = begin_ + window.size();
-    at_end_ = mapped_->ended() || mapped_->failed();
-    failed_ = mapped_->failed();
-    return window.size() > kept;
-  }
   std::memmove(block_, begin_, kept);
   char* const fresh = block_ + kept;
 #ifdef _WIN32
@@ -61,15 +53,6 @@ bool line_reader::skip_rest_of_line() {
     begin_ = end_;
     if (!refill()) return false;
   }
-}
-
-bool line_reader::still_held(const char* line_end) {
-  if (mapped_->holds(line_end)) return true;
-  begin_ = end_;
-  skipping_ = false;
-  at_end_ = true;
-  failed_ = true;
-  return false;
 }
 
 bool line_reader::prepare_text() {

@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "conversion/text/byte_source.h"
@@ -20,19 +18,12 @@ inline constexpr std::size_t max_line_bytes = read_limit - 1;
 // Yields each log line of a source as its first `max_line_bytes` bytes, the
 // newline included when it falls within them; the rest of an over-long log
 // line is skipped, so it never turns into further lines. A last line without
-// a newline is yielded as it is. The lines of a file that maps are read
-// where they lie, in its windows; those of any other source from one fixed
-// block, held in the reader itself so that a small log costs no allocation.
+// a newline is yielded as it is. Lines are read from one fixed block, held
+// in the reader itself so that a small log costs no allocation, where they
+// lie.
 class line_reader {
  public:
-  explicit line_reader(byte_source& input) : input_(input), mapped_(input.mapped_rest()) {
-    if (mapped_ != nullptr) {
-      const std::string_view first = mapped_->first();
-      begin_ = first.data();
-      end_ = begin_ + first.size();
-      at_end_ = mapped_->ended();
-    }
-  }
+  explicit line_reader(byte_source& input) : input_(input) {}
   line_reader(const line_reader&) = delete;
   line_reader& operator=(const line_reader&) = delete;
 
@@ -45,11 +36,6 @@ class line_reader {
     if (skipping_ || static_cast<std::size_t>(end_ - begin_) < max_line_bytes) [[unlikely]] {
       if (!prepare_text()) return false;
     }
-    // Mapped bytes come from memory rather than from a block a copy has
-    // just cached, and the processor's own prefetching stops at each page's
-    // end: the bytes some lines on are asked for here.
-    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(begin_) +
-                                                     prefetch_distance));
     text =
         std::string_view(begin_, std::min(static_cast<std::size_t>(end_ - begin_), max_line_bytes));
     return true;
@@ -63,11 +49,9 @@ class line_reader {
     begin_ = line_end;
   }
 
-  // Whether the line just consumed was read as the file holds it, asked of
-  // a line before a row is written from it: only one without its newline
-  // can reach bytes that a mapped file lost while read. If it did, reading
-  // ends there, as on a read error.
-  bool consumed_whole() { return !skipping_ || mapped_ == nullptr || still_held(begin_); }
+  // Whether the line just consumed is the input's last and lacks its
+  // newline: in a log still being written, a line that may be cut.
+  bool consumed_unended_last_line() const { return skipping_ && begin_ == end_ && at_end_; }
 
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
@@ -86,9 +70,6 @@ class line_reader {
   // Drops the rest of the over-long line just yielded. Returns false when
   // the input ended or failed first.
   bool skip_rest_of_line();
-  // For `consumed_whole`: whether the mapped file still holds the line
-  // ending at `line_end`; if not, reading ends as on a read error.
-  bool still_held(const char* line_end);
 #ifdef _WIN32
   // Does in place what a text-mode stream does to the `size` bytes read at
   // `data`: CR LF becomes LF and a Ctrl-Z ends the input. A CR that ends
@@ -102,11 +83,8 @@ class line_reader {
   // for the unread start of a line (less than `max_line_bytes`, a carried CR
   // included) before it.
   static constexpr std::size_t read_bytes = std::size_t{128} * 1024;
-  // Some 30 to 60 lines of candump's.
-  static constexpr std::size_t prefetch_distance = 2048;
 
   byte_source& input_;
-  const std::unique_ptr<mapped_file> mapped_;
   char block_[max_line_bytes + read_bytes];
   const char* begin_ = block_;
   const char* end_ = block_;

@@ -91,8 +91,8 @@ void skip(byte_source& source, std::size_t count) {
 
 }  // namespace
 
-log_text open_log_text(std::FILE* log, read_observer* observer, std::size_t map_window) {
-  std::unique_ptr<byte_source> bytes = std::make_unique<file_source>(log, observer, map_window);
+log_text open_log_text(std::FILE* log, read_observer* observer) {
+  std::unique_ptr<byte_source> bytes = std::make_unique<file_source>(log, observer);
   const std::string_view first_bytes = bytes->peek(6);
   for (const auto& format : compressions) {
     if (!format.starts(first_bytes)) continue;

@@ -22,9 +22,7 @@ struct log_text {
   const char* archive = nullptr;
 };
 
-// `observer`, where given, is told of every block read from `log`; a plain
-// file is mapped in windows of `map_window` bytes, or read in blocks for 0.
-log_text open_log_text(std::FILE* log, read_observer* observer = nullptr,
-                       std::size_t map_window = mapped_file::window_bytes);
+// `observer`, where given, is told of every block read from `log`.
+log_text open_log_text(std::FILE* log, read_observer* observer = nullptr);
 
 }  // namespace pluckrow
