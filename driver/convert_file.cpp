@@ -14,11 +14,13 @@
 namespace pluckrow {
 namespace {
 
-// Every message goes through here, taking the progress line off first.
+// Every message goes through here, taking the progress line off first. Each
+// names a path first, printed as messages print one.
 template <typename... Arguments>
-void say(progress_line& progress, const char* message, Arguments... arguments) {
+void say(progress_line& progress, const char* message, std::string_view path,
+         Arguments... arguments) {
   progress.erase();
-  std::fprintf(stderr, message, arguments...);
+  std::fprintf(stderr, message, messages::printable(path).c_str(), arguments...);
 }
 
 // A CSV left empty by a log that holds anything but blank lines gets one
@@ -76,7 +78,7 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
   csv_output csv;
   if (!csv.open(csv_path, log)) {
     std::fclose(input);
-    say(progress, messages::cannot_create, csv_path.c_str());
+    say(progress, messages::cannot_create, csv_path);
     return;
   }
   const log_conversion result = convert_log(*text.text, csv, record);
@@ -85,12 +87,12 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
   if (status == convert_status::write_failed) {
     csv.discard();
   } else if (!csv.commit()) {
-    say(progress, messages::cannot_write, csv_path.c_str());
+    say(progress, messages::cannot_write, csv_path);
   }
   if (status == convert_status::read_failed) {
     say(progress, messages::cannot_read, log_path);
   } else if (status == convert_status::write_failed) {
-    say(progress, messages::cannot_write, csv_path.c_str());
+    say(progress, messages::cannot_write, csv_path);
   } else {
     explain_an_empty_csv(result, log_path, progress);
   }

@@ -2,7 +2,32 @@
 // standard error only; standard output is never written.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace pluckrow::messages {
+
+// A path as every message and the progress line print it: its control
+// characters (bytes 0x01 to 0x1F and 0x7F) escaped, as \n, \t, \r or \x1b,
+// so that no name can forge a message line or steer the terminal; every
+// other byte as it is.
+inline std::string printable(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+    } else if (c == '\n' || c == '\t' || c == '\r') {
+      out += c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\r";
+    } else {
+      out += "\\x";
+      out += "0123456789abcdef"[byte >> 4];
+      out += "0123456789abcdef"[byte & 0xF];
+    }
+  }
+  return out;
+}
 
 inline constexpr char usage[] = "usage: pluckrow file1 file2 file3 ...\n";
 

@@ -1,5 +1,7 @@
 #include "driver/progress.h"
 
+#include "driver/messages.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -100,7 +102,7 @@ void progress_line::update() {
   const std::size_t room = width_ > 1 ? width_ - 1 : 1;
   const std::size_t fixed = std::string_view(counts).size() + std::string_view(speed).size();
   std::string line = counts;
-  const std::string_view name = name_;
+  const std::string name = messages::printable(name_);
   if (fixed + name.size() <= room) {
     line += name;
   } else if (fixed + 3 < room) {

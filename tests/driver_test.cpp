@@ -13,6 +13,8 @@
 
 #include "compressed.h"
 #include "conversion/rows/row_sink.h"
+#include "driver/csv_target.h"
+#include "driver/opened_file.h"
 #include "driver/progress.h"
 #include "log_files.h"
 #include "program_runner.h"
@@ -22,6 +24,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +33,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <thread>
 #endif
 
 namespace pluckrow {
@@ -82,8 +86,17 @@ TEST_F(driver_test, odd_names_are_plain_paths) {
                                     "caf\xC3\xA9 au lait.log",
                                     "\xE6\x97\xA5\xE5\xBF\x97.log",
                                     "log\xF0\x9F\x98\x80.log"};
+  std::string errors = "SKIP: cannot open missing \xE6\x97\xA5\xE5\xBF\x97.log\n";
+  std::vector<std::string> missing = {"missing \xE6\x97\xA5\xE5\xBF\x97.log"};
 #ifndef _WIN32
   names.push_back("caf\xE9.log");
+  names.push_back("tab\tand \x1B[31mred.log");
+  // Control characters in a name are escaped: no name forges a message or
+  // steers the terminal.
+  missing.push_back("a\nSKIP: cannot read monday.log\nb.log");
+  errors += "SKIP: cannot open a\\nSKIP: cannot read monday.log\\nb.log\n";
+  missing.push_back("\x7F\x01\r\t\x1B\\n.log");
+  errors += "SKIP: cannot open \\x7f\\x01\\r\\t\\x1b\\n.log\n";
 #endif
   for (const std::string& name : names) write_file(name, log_a);
   write_file("x.csv.csv", "stale rows that are overwritten\n");
@@ -91,8 +104,8 @@ TEST_F(driver_test, odd_names_are_plain_paths) {
   fs::remove(own_csv);
   std::vector<std::string> arguments = names;
   arguments.push_back("x.csv");
-  arguments.push_back("missing \xE6\x97\xA5\xE5\xBF\x97.log");
-  expect_run(arguments, "SKIP: cannot open missing \xE6\x97\xA5\xE5\xBF\x97.log\n");
+  arguments.insert(arguments.end(), missing.begin(), missing.end());
+  expect_run(arguments, errors);
   for (const std::string& name : names) EXPECT_EQ(read_file(name + ".csv"), rows_a) << name;
   EXPECT_FALSE(fs::exists(own_csv)) << "the program's own name was taken as a log";
 }
@@ -242,8 +255,9 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
 #endif
 }
 
-// `log` as the one file of a ustar archive, as tar writes it.
-std::string tar_of(const std::string& name, const std::string& log) {
+// `log` as the one file of a ustar archive, as tar writes it, or of an
+// old-format (v7) one, without the magic, checksummed signed as old tars did.
+std::string tar_of(const std::string& name, const std::string& log, bool v7 = false) {
   std::string header(512, '\0');
   const auto put = [&](std::size_t at, const std::string& field) {
     header.replace(at, field.size(), field);
@@ -254,13 +268,16 @@ std::string tar_of(const std::string& name, const std::string& log) {
   std::snprintf(octal, sizeof octal, "%011o", static_cast<unsigned>(log.size()));
   put(124, octal);
   put(156, "0");
-  put(257, std::string("ustar\0"
-                       "00",
-                       8));
+  if (!v7) {
+    put(257, std::string("ustar\0"
+                         "00",
+                         8));
+  }
   put(148, "        ");
-  unsigned sum = 0;
-  for (const char c : header) sum += static_cast<unsigned char>(c);
-  std::snprintf(octal, sizeof octal, "%06o", sum);
+  int sum = 0;
+  for (const char c : header)
+    sum += v7 ? static_cast<signed char>(c) : static_cast<unsigned char>(c);
+  std::snprintf(octal, sizeof octal, "%06o", static_cast<unsigned>(sum));
   put(148, octal);
   return header + log + std::string(511 - (log.size() + 511) % 512, '\0') + std::string(1024, '\0');
 }
@@ -272,6 +289,7 @@ TEST_F(driver_test, an_archive_of_logs_is_refused_and_gets_no_csv) {
   const std::vector<std::pair<std::string, std::string>> archives = {
       {"tar", tar},
       {"tar", test::compressed("gzip", tar)},
+      {"tar", tar_of("\xC3\xA9t\xC3\xA9.log", log_a, true)},
       {"zip", "PK\3\4\x14\0\0\0\0\0" + log_a},
       {"zip", std::string("PK\5\6", 4) + std::string(18, '\0')},
       {"7z", "7z\xBC\xAF\x27\x1C\0\4" + log_a}};
@@ -352,8 +370,8 @@ std::string deep_path(std::size_t length) {
 
 TEST_F(driver_test, long_paths_convert_until_the_csv_name_passes_the_path_limit) {
   const std::string long_path = deep_path(4000);
-  // Its CSV's name fits the limit, a temporary's beside it does not: the CSV
-  // is written in place.
+  // Its CSV's name fits the limit with little to spare: its temporary's,
+  // short and in the same folder, fits too.
   const std::string no_room_beside = deep_path(4085);
   const std::string longest_log = deep_path(4093);  // its CSV name needs 4097 + NUL bytes
   write_file(long_path, log_a);
@@ -390,6 +408,9 @@ TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
   EXPECT_EQ(read_file("b.log.csv"), rows_b);
 }
 
+// Another user's uid, for a run that must not have root's powers.
+constexpr uid_t other_user = 65534;
+
 // Waits, within a bound, for `ready` to hold; false when it never did.
 bool waited_for(const std::function<bool()>& ready) {
   for (int tries = 0; tries < 20'000; ++tries) {
@@ -399,8 +420,99 @@ bool waited_for(const std::function<bool()>& ready) {
   return false;
 }
 
-// Another user's uid, for a run that must not have root's powers.
-constexpr uid_t other_user = 65534;
+// Rows past what a pipe holds and a small file-size limit allows.
+std::string log_of_many_rows() {
+  std::string log = " (1.0)  can0  101   [1]  80\n";
+  for (int i = 0; i < 12'000; ++i) log += " (1.0)  can0  102   [3]  00 80 00\n";
+  return log;
+}
+
+TEST_F(driver_test, a_csv_that_cannot_take_its_rows_is_reported_and_the_run_goes_on) {
+  // A FIFO whose reader leaves once the rows begin: the program's writes
+  // fail, or wait for it to leave and then fail.
+  write_file("big.log", log_of_many_rows());
+  write_file("b.log", log_b);
+  ASSERT_EQ(mkfifo("big.log.csv", 0666), 0);
+  const int reader = open("big.log.csv", O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  std::thread leaver([reader] {
+    waited_for([reader] {
+      int waiting = 0;
+      return ioctl(reader, FIONREAD, &waiting) == 0 && waiting > 0;
+    });
+    close(reader);
+  });
+  expect_run({"big.log", "b.log"}, "SKIP: cannot write big.log.csv\n");
+  leaver.join();
+  EXPECT_EQ(read_file("b.log.csv"), rows_b);
+}
+
+TEST_F(driver_test, a_csv_over_the_file_size_limit_is_left_as_it_was_and_the_run_goes_on) {
+  // As another user where the test runs as root, for whom a folder of mode
+  // 0555 takes no new file, so that its CSV is written in place.
+  const std::string as_other =
+      geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  for (const std::string folder : {"shared", "read_only"}) {
+    SCOPED_TRACE(folder);
+    fs::create_directory(folder);
+    write_file(folder + "/big.log", log_of_many_rows());
+    write_file(folder + "/b.log", log_b);
+    for (const char* csv : {"/big.log.csv", "/b.log.csv"}) {
+      write_file(folder + csv, "earlier\n");
+      ASSERT_EQ(chmod((folder + csv).c_str(), 0666), 0);
+      if (!as_other.empty()) {
+        ASSERT_EQ(chown((folder + csv).c_str(), other_user, other_user), 0);
+      }
+    }
+    ASSERT_EQ(chmod(folder.c_str(), folder == "shared" ? 01777 : 0555), 0);
+    // dash counts the limit in blocks of 512 bytes, bash in KiB: 32 or 64 KiB.
+    expect_run({folder + "/big.log", folder + "/b.log"},
+               "SKIP: cannot write " + folder + "/big.log.csv\n", 0, "ulimit -f 64; " + as_other);
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    // Replaced whole or not at all: written in place, it is left empty.
+    EXPECT_EQ(read_file(folder + "/big.log.csv"), folder == "shared" ? "earlier\n" : "");
+    EXPECT_EQ(read_file(folder + "/b.log.csv"), rows_b);
+    EXPECT_EQ(listing(folder),
+              (std::vector<std::string>{"b.log", "b.log.csv", "big.log", "big.log.csv"}));
+  }
+}
+
+TEST_F(driver_test, a_csv_opened_in_place_is_the_file_its_guards_were_checked_on) {
+  // Between the lookup of a CSV's name and its opening in place, another
+  // user plants a link or a file of theirs at the name of the user's own.
+  fs::create_directory("shared");
+  ASSERT_EQ(chmod("shared", 01777), 0);
+  write_file("secret", "the user's own\n");
+  write_file("a.log", log_a);
+  std::FILE* const log_file = std::fopen("a.log", "r");
+  ASSERT_NE(log_file, nullptr);
+  const opened_file log(log_file, "a.log");
+  enum class planted { nothing, link, file };
+  for (const planted plant : {planted::nothing, planted::link, planted::file}) {
+    SCOPED_TRACE(static_cast<int>(plant));
+    if (plant == planted::file && geteuid() != 0) continue;  // needs root, to be another user
+    write_file("shared/a.log.csv", "earlier\n");
+    const csv_target target = find_csv_target("shared/a.log.csv", log);
+    ASSERT_EQ(target.disposition, csv_disposition::replaced);
+    fs::remove("shared/a.log.csv");
+    if (plant == planted::link) fs::create_symlink("../secret", "shared/a.log.csv");
+    if (plant == planted::file) {
+      write_file("shared/a.log.csv", "theirs\n");
+      ASSERT_EQ(chown("shared/a.log.csv", other_user, other_user), 0);
+    }
+    if (plant == planted::nothing) write_file("shared/a.log.csv", "earlier\n");
+    std::FILE* const csv = target.open_in_place(log);
+    EXPECT_EQ(csv != nullptr, plant == planted::nothing);
+    if (csv != nullptr) std::fclose(csv);
+    EXPECT_EQ(read_file("shared/a.log.csv"), plant == planted::nothing ? ""
+                                             : plant == planted::link ? "the user's own\n"
+                                                                      : "theirs\n");
+    EXPECT_EQ(read_file("secret"), "the user's own\n");
+    fs::remove("shared/a.log.csv");
+  }
+  std::fclose(log_file);
+  if (geteuid() != 0) GTEST_SKIP() << "another user's file needs root to plant; the link was tried";
+}
 
 struct fifo_run {
   int signal_number = 0;                 // sent once the CSV is open; 0: the log ends
@@ -697,12 +809,16 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
   const std::string block_rows = written_in_text_mode(reference::rows(block_log, record));
   ASSERT_EQ(block_rows.size(), row_block_bytes);
   // The log, its rows, and the earlier CSV.
-  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> earlier = {
+  std::vector<std::tuple<std::string, std::string, std::string, std::string>> earlier = {
       {"same.log", log_a, rows_a, rows_a},
       {"one_block.log", block_log, block_rows, block_rows},
       {"changed.log", log_a, rows_a, changed},
       {"longer.log", log_a, rows_a, rows_a + rows_a},
       {"now_empty.log", "", "", rows_a}};
+#ifndef _WIN32
+  // A name that leaves no room to grow: its temporary's name is short.
+  earlier.emplace_back(std::string(240, 'n') + ".log", log_a, rows_a, changed);
+#endif
   const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
   std::vector<std::string> names;
   for (const auto& [name, log, rows, csv] : earlier) {

@@ -55,15 +55,20 @@ constexpr struct {
 #endif
 };
 
-// A tar header: "ustar" at offset 257 (POSIX and GNU alike) and a checksum
-// that holds, the sum of the header's bytes with its own field as blanks.
+// A tar header of any format (v7, ustar, GNU): a checksum that holds, the
+// sum of the header's bytes with its own field as blanks, unsigned as POSIX
+// sums them or signed as old tars did. Text holds one by chance only where
+// its bytes 148 to 155 spell that sum in octal.
 bool is_tar(std::string_view b) {
   constexpr std::size_t header = 512, checksum_at = 148, checksum_size = 8;
-  if (b.size() < header || b.substr(257, 5) != "ustar") return false;
+  if (b.size() < header) return false;
   unsigned sum = 0;
+  int signed_sum = 0;
   for (std::size_t i = 0; i < header; ++i) {
     const bool in_field = i >= checksum_at && i < checksum_at + checksum_size;
-    sum += in_field ? unsigned{' '} : static_cast<unsigned char>(b[i]);
+    const char byte = in_field ? ' ' : b[i];
+    sum += static_cast<unsigned char>(byte);
+    signed_sum += static_cast<signed char>(byte);
   }
   unsigned stored = 0;
   std::size_t i = checksum_at;
@@ -72,7 +77,9 @@ bool is_tar(std::string_view b) {
   for (; i < checksum_at + checksum_size && b[i] >= '0' && b[i] <= '7'; ++i) {
     stored = stored * 8 + static_cast<unsigned>(b[i] - '0');
   }
-  return i > digits_from && stored == sum;
+  // The digits end the field, or a NUL or blank ends them.
+  const bool ended = i == checksum_at + checksum_size || b[i] == '\0' || b[i] == ' ';
+  return i > digits_from && ended && (stored == sum || static_cast<int>(stored) == signed_sum);
 }
 // A zip's first local header, or an empty zip's end record.
 bool is_zip(std::string_view b) { return b.starts_with("PK\3\4") || b.starts_with("PK\5\6"); }
