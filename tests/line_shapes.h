@@ -25,8 +25,8 @@ inline std::string join(std::initializer_list<std::string_view> parts) {
 }
 
 // A line's text in a heap block of its exact size, where AddressSanitizer
-// reports a read of even one byte past it, as past a mapped log's last page
-// there may be no memory at all.
+// reports a read of even one byte past it: a matcher reads nothing past its
+// line.
 class exact_block {
  public:
   explicit exact_block(std::string_view text) : bytes_(new char[text.size()]), size_(text.size()) {
