@@ -133,6 +133,22 @@ TEST(differential_test, the_grammar_agrees_with_the_exact_matcher_on_every_cut) 
   }
 }
 
+TEST(differential_test, a_last_line_cut_anywhere_gives_the_reference_rows) {
+  // As a log still being recorded ends: a row only from a whole frame.
+  for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+    line_generator generator(seed);
+    for (const shape& shape : shapes) {
+      const std::string line = generator.varied(shape.make(generator));
+      for (std::size_t length = 0; length <= line.size(); ++length) {
+        const std::string log = " (1.0)  can0  101   [1]  85\n" + line.substr(0, length);
+        frame_record record{}, expected{};
+        ASSERT_EQ(test::convert_text(log, record).rows, reference::rows(log, expected))
+            << shape.name << ": \"" << reference::escaped(log) << '"';
+      }
+    }
+  }
+}
+
 TEST(differential_test, the_same_frames_give_the_same_rows_in_every_layout) {
   line_generator generator(9);
   // -ta, -l, no -t, -tA, -x: each line's start before the identifier.

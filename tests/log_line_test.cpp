@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "conversion/log_line.h"
 #include "reference.h"
@@ -97,6 +98,24 @@ TEST(log_line_test, agrees_with_sscanf_on_every_kind_of_line) {
       "\0 (1.0)  can0  102   [8]  00 11 22 33 44 55 66 77\n"sv,
   };
   for (const std::string_view line : lines) expect_matches_sscanf(line);
+}
+
+TEST(log_line_test, a_line_cut_where_it_was_read_shows_no_whole_frame) {
+  using namespace std::string_view_literals;
+  const std::pair<std::string_view, bool> lines[] = {
+      {" (1.0)  can0  102   [8]  00 01 8", false},
+      {" (1.0)  can0  102   [8]  00 01 02 03 04 05 06 ", false},
+      {" (1.0)  can0  102   [3]  00 01 02", true},
+      {" (1.0)  can0  102   [03]  00 01 02   '...'", true},
+      {" (1.0)  can0  102   [3]  00 01 023", false},  // a byte of three digits
+      {" (1.0)  can0  102   [3]  00 01 02\0 junk"sv, true},
+      {" (1.0)  can0  102   [3]  00 01\0 02"sv, false},
+      {"  can0  102   [8]  remote request", false},
+      {" (1.0)  can0  102   [0]", true},
+      {"(1.0) can0 102#00010", true},  // the log-file layout reads its bytes in pairs
+      {" (1.0)  can0  102   [x]  00", true},
+  };
+  for (const auto& [line, whole] : lines) EXPECT_EQ(shows_whole_frame(line), whole) << line;
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -156,15 +155,23 @@ namespace {
 
 // Whether a last line without its newline, which a recorder may have cut,
 // shows the bytes its first bracketed length says, each of two digits.
-bool shows_whole_frame(std::string line) {
-  line = line.substr(0, line.find('\0'));
-  std::smatch bracket;
-  if (!std::regex_search(line, bracket, std::regex(R"(^[^[]*\[0*([0-9]*)\])"))) return true;
-  if (bracket.length(0) == 2) return true;  // "[]": no length
-  const std::string digits = bracket.str(1);
-  const std::string bytes = digits.size() > 6 ? "1000000" : digits.empty() ? "0" : digits;
-  const std::regex shown("^(?:[ \t\v\f\r]+[0-9A-Fa-f]{2}(?=[ \t\v\f\r]|$)){" + bytes + "}");
-  return std::regex_search(bracket.suffix().str(), shown);
+bool shows_whole_frame(const std::string& line) {
+  const std::size_t bracket = std::strcspn(line.c_str(), "[");
+  if (line.c_str()[bracket] == '\0') return true;
+  const std::size_t close = line.find_first_not_of("0123456789", bracket + 1);
+  if (close == bracket + 1 || close == line.npos || line[close] != ']') return true;
+  const unsigned long length = std::strtoul(line.c_str() + bracket + 1, nullptr, 10);
+  const char* at = line.c_str() + close + 1;
+  for (unsigned long i = 0; i < length; ++i) {
+    char byte[3] = "";
+    int used = 0;
+    if (std::sscanf(at, "%*[ \t\v\f\r]%2[0-9A-Fa-f]%n", byte, &used) != 1 || byte[1] == '\0') {
+      return false;
+    }
+    at += used;
+    if (*at != '\0' && !white_space(*at)) return false;
+  }
+  return true;
 }
 
 }  // namespace
