@@ -17,7 +17,7 @@ std::int16_t sample_of(const frame_record& record) {
 }  // namespace
 
 log_conversion convert_log(byte_source& log, row_sink& output, frame_record& record) {
-  line_reader reader(log);
+  line_reader reader(log, shows_whole_frame);
   row_writer rows(output);
   log_conversion result{convert_status::converted, false, {}};
   std::int8_t held_value = initial_held_value;
@@ -34,8 +34,6 @@ log_conversion convert_log(byte_source& log, row_sink& output, frame_record& rec
     const bool holds = (record.identifier == held_identifier) & (line.assigned > data0_index);
     held_value = holds ? held_value_of(record) : held_value;
     if ((record.identifier == sample_identifier) & (line.assigned > data2_index)) {
-      if (reader.consumed_unended_last_line() && !shows_whole_frame(text)) [[unlikely]]
-        break;  // the log's last line, cut where a recorder was writing it
       if (!rows.append(held_value, sample_of(record))) {
         result.status = convert_status::write_failed;
         return result;

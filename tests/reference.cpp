@@ -184,7 +184,7 @@ std::string rows(std::string_view log, frame_record& record) {
     const std::size_t length = newline == log.npos ? log.size() : newline + 1;
     const std::string_view line = log.substr(0, std::min<std::size_t>(length, 1013));
     const bool cut =
-        newline == log.npos && log.size() <= 1013 && !shows_whole_frame(std::string(line));
+        newline == log.npos && log.size() < 1013 && !shows_whole_frame(std::string(line));
     const int assigned = match(line, record);
     log.remove_prefix(length);
     if (record.identifier == 0x101 && assigned >= 4) held = static_cast<std::int8_t>(record.data0);

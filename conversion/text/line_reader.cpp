@@ -62,10 +62,15 @@ bool line_reader::prepare_text() {
   }
   while (static_cast<std::size_t>(end_ - begin_) < max_line_bytes && refill()) {
   }
-  // The last line of a log may lack its newline; after a read error it may
-  // be cut short, and a cut line is never matched.
+  // The last line of a log may lack its newline. After a read error it may
+  // be cut short, and a cut line is never matched; in a log still being
+  // written it may be cut too, and is matched only where it is whole.
   const auto available = static_cast<std::size_t>(end_ - begin_);
-  return available > 0 && (!failed_ || std::memchr(begin_, '\n', available) != nullptr);
+  if (available == 0) return false;
+  if (std::memchr(begin_, '\n', available) != nullptr) return true;
+  if (failed_) return false;
+  return available >= max_line_bytes || whole_ == nullptr ||
+         whole_(std::string_view(begin_, available));
 }
 
 }  // namespace pluckrow

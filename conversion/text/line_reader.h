@@ -18,12 +18,15 @@ inline constexpr std::size_t max_line_bytes = read_limit - 1;
 // Yields each log line of a source as its first `max_line_bytes` bytes, the
 // newline included when it falls within them; the rest of an over-long log
 // line is skipped, so it never turns into further lines. A last line without
-// a newline is yielded as it is. Lines are read from one fixed block, held
-// in the reader itself so that a small log costs no allocation, where they
-// lie.
+// a newline is yielded as it is, where `whole` says so of it: in a log still
+// being written, such a line may be cut. Lines are read from one fixed
+// block, held in the reader itself so that a small log costs no allocation,
+// where they lie.
 class line_reader {
  public:
-  explicit line_reader(byte_source& input) : input_(input) {}
+  using wholeness = bool (*)(std::string_view last_line);
+  explicit line_reader(byte_source& input, wholeness whole = nullptr)
+      : input_(input), whole_(whole) {}
   line_reader(const line_reader&) = delete;
   line_reader& operator=(const line_reader&) = delete;
 
@@ -49,18 +52,15 @@ class line_reader {
     begin_ = line_end;
   }
 
-  // Whether the line just consumed is the input's last and lacks its
-  // newline: in a log still being written, a line that may be cut.
-  bool consumed_unended_last_line() const { return skipping_ && begin_ == end_ && at_end_; }
-
   // Whether reading stopped on a read error rather than the end of the input.
   bool failed() const { return failed_; }
 
  private:
   // For `next_text`: skips the rest of a cut line and refills the block
-  // until a whole window is at hand or the input has ended. Returns false
-  // when no line is left to yield.
-  bool prepare_text();
+  // until `max_line_bytes` are at hand or the input has ended. Returns false
+  // when no line is left to yield. Called only near a block's end: kept
+  // out of the per-line loop, whose code it would crowd.
+  [[gnu::noinline]] bool prepare_text();
   // Moves the unread bytes to the front and appends what the stream gives.
   // Returns false when nothing more can be read.
   bool refill();
@@ -85,6 +85,7 @@ class line_reader {
   static constexpr std::size_t read_bytes = std::size_t{128} * 1024;
 
   byte_source& input_;
+  wholeness whole_;
   char block_[max_line_bytes + read_bytes];
   const char* begin_ = block_;
   const char* end_ = block_;

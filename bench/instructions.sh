@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Counts the instructions a line of the whole pluckrow process with
+# callgrind, for a log of every line shape candump writes and for each real
+# log of the corpus with 100 lines or more (repeated to LINES lines, as
+# recorded and with its interfaces renamed can0): a count that the machine's
+# load and drift leave as it is, unlike a time. With PLUCKROW_PREVIOUS set to
+# other builds (paths separated by ":"), counts each of them too, a column
+# each.
+# Usage: bench/instructions.sh [LINES] [CORPUS]
+set -euo pipefail
+lines=${1:-100000}
+cd "$(dirname "$0")/.."
+corpus=${2:-../shared/corpus/real}
+command -v valgrind >/dev/null || { echo "needs valgrind (apt-get install valgrind)"; exit 1; }
+cmake --preset bench >/dev/null
+cmake --build --preset bench >/dev/null
+bin=$PWD/build/bench
+IFS=: read -r -a previous <<<"${PLUCKROW_PREVIOUS:-}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Instructions a line of `build` converting `log`.
+per_line() {
+  local collected
+  collected=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" "$2" 2>&1 |
+    sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+  awk -v c="$collected" -v l="$(wc -l <"$2")" 'BEGIN { printf "%8.1f", c / l }'
+}
+
+measure() {
+  printf '%-50s' "$2"
+  for build in "$bin/pluckrow" "${previous[@]}"; do printf ' %s' "$(per_line "$build" "$1")"; done
+  printf '\n'
+  rm -f "$1" "$1.csv"
+}
+
+printf '%-50s %8s' log now
+for ((i = 1; i <= ${#previous[@]}; ++i)); do printf ' %8s' "prev $i"; done
+printf '\n'
+for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
+  "$bin/bench/pluckrow_make_log" "$lines" "$work/$shape.log" "$shape"
+  measure "$work/$shape.log" "$shape"
+done
+if [ -d "$corpus" ]; then
+  for file in "$corpus"/*; do
+    [ -f "$file" ] || continue
+    count=$(wc -l <"$file")
+    [ "$count" -ge 100 ] || continue
+    name=$(basename "$file")
+    python3 -c 'import sys; open(sys.argv[2], "wb").write(open(sys.argv[1], "rb").read() * int(sys.argv[3]))' \
+      "$file" "$work/real.log" "$(((lines + count - 1) / count))"
+    sed -E 's/([ )])(v?can[0-9]+|slcan[0-9]+)([ ])/\1can0\3/' "$work/real.log" >"$work/can0.log"
+    measure "$work/real.log" "real $name"
+    measure "$work/can0.log" "can0 $name"
+  done
+fi
