@@ -7,6 +7,19 @@
 #include "driver/file_calls.h"
 
 namespace pluckrow {
+namespace {
+
+// Whether the last part of `path` is longer than a file's name can be, 255
+// UTF-16 units, which a lookup does not always tell.
+bool longer_than_a_name(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\:");
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  return units > 255;
+}
+
+}  // namespace
 
 csv_target find_csv_target(const std::string& csv_path, const opened_file& log) {
   csv_target target{csv_path};
@@ -20,6 +33,8 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
     target.disposition = (existing.dwFileAttributes & unwritable) != 0 ? csv_disposition::refused
                                                                        : csv_disposition::replaced;
     target.earlier_size = std::uintmax_t{existing.nFileSizeHigh} << 32 | existing.nFileSizeLow;
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND || longer_than_a_name(csv_path)) {
+    target.disposition = csv_disposition::refused;  // a name no file can have there
   }
   return target;
 }
