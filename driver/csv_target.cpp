@@ -42,7 +42,7 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
 // A new file takes the folder's permissions, as Windows gives them.
 void csv_target::keep_owner_and_bits(std::FILE*) const {}
 
-std::FILE* csv_target::open_in_place(const opened_file& log) const {
+std::FILE* csv_target::open_in_place(const opened_file& log) {
   return log.is_named_by(path) ? nullptr : file_calls::open_existing_emptied(path.c_str());
 }
 
@@ -91,11 +91,12 @@ folder_descriptor open_folder_of(int from, const std::string& path, std::string&
   return folder_descriptor(openat(from, folder.c_str(), folder_flags));
 }
 
+const uid_t this_user = geteuid();
+
 // Whether a link or file owned by `owner` in the open `folder` is one that
 // this user may trust: the kernel's rule for sticky world-writable folders.
 bool trusted(const folder_descriptor& folder, uid_t owner) {
-  static const uid_t user = geteuid();  // looked up once, not per log
-  if (owner == user) return true;
+  if (owner == this_user) return true;
   struct stat status;
   if (fstat(folder.get(), &status) != 0) return false;
   const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
@@ -112,6 +113,13 @@ bool guarded(const folder_descriptor& folder, const struct stat& status) {
 // there; sets `refused` where a guard forbids it.
 bool follow_links(csv_target& target, bool& refused) {
   struct stat& status = target.earlier;
+  // Most names lead straight to a file of this user's, or to none: looked up
+  // by the path alone, as a batch of small logs feels every call.
+  if (fstatat(AT_FDCWD, target.path.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return false;
+  } else if (!S_ISLNK(status.st_mode) && status.st_uid == this_user) {
+    return true;
+  }
   target.folder = open_folder_of(AT_FDCWD, target.path, target.name);
   for (int links = 0; links <= max_links; ++links) {
     // A folder that cannot be reached holds no file: it cannot be made either.
@@ -156,7 +164,7 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
     target.disposition = csv_disposition::refused;
   } else if (!S_ISREG(earlier.st_mode)) {
     target.disposition = csv_disposition::written_kept;
-  } else if (faccessat(target.folder.get(), target.name.c_str(), W_OK, 0) != 0) {
+  } else if (access(target.path.c_str(), W_OK) != 0) {
     // A CSV its owner made read-only is not replaced, as it would not be
     // overwritten.
     target.disposition = csv_disposition::written_in_place;
@@ -167,7 +175,8 @@ csv_target find_csv_target(const std::string& csv_path, const opened_file& log) 
   return target;
 }
 
-std::FILE* csv_target::open_in_place(const opened_file& log) const {
+std::FILE* csv_target::open_in_place(const opened_file& log) {
+  if (folder.get() < 0) folder = open_folder_of(AT_FDCWD, path, name);
   // No O_CREAT: a file made here would be in a folder that takes none.
   const int descriptor =
       openat(folder.get(), name.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);

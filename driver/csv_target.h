@@ -65,12 +65,15 @@ struct csv_target {
   // Opens the file there for writing, never creating one: the guards and
   // the log's own identity checked on the file opened, not on a name. An
   // earlier regular file is emptied. nullptr where it is gone or refused.
-  std::FILE* open_in_place(const opened_file& log) const;
+  std::FILE* open_in_place(const opened_file& log);
 
 #ifndef _WIN32
   struct stat earlier {};
-  folder_descriptor folder{};  // the folder `path` ends in, open
-  std::string name{};          // the file's name in it
+  // The folder `path` ends in, open once a link is followed through it,
+  // another user's file judged in it, or the file opened in place; and the
+  // file's name in it.
+  folder_descriptor folder{};
+  std::string name{};
 #endif
 };
 

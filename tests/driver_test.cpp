@@ -492,7 +492,7 @@ TEST_F(driver_test, a_csv_opened_in_place_is_the_file_its_guards_were_checked_on
     SCOPED_TRACE(static_cast<int>(plant));
     if (plant == planted::file && geteuid() != 0) continue;  // needs root, to be another user
     write_file("shared/a.log.csv", "earlier\n");
-    const csv_target target = find_csv_target("shared/a.log.csv", log);
+    csv_target target = find_csv_target("shared/a.log.csv", log);
     ASSERT_EQ(target.disposition, csv_disposition::replaced);
     fs::remove("shared/a.log.csv");
     if (plant == planted::link) fs::create_symlink("../secret", "shared/a.log.csv");
