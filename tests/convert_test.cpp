@@ -415,6 +415,19 @@ TEST(convert_test, a_log_that_changes_while_read_gives_the_rows_of_its_whole_lin
     frame_record expected{};
     EXPECT_EQ(result.rows, reference::rows(read.substr(0, read.rfind('\n') + 1), expected));
   }
+  // A UTF-16 log emptied once its first block is read keeps the rows of the
+  // whole lines of that block's text, two bytes a character after the mark,
+  // and of those the stream had read ahead of it, at most a buffer's worth.
+  frame_record record{}, first_block{}, all{};
+  log_changer changer({{block, 0}});
+  const test::conversion result =
+      test::convert_text(saved_with_byte_order_mark(log, 16), record, &changer);
+  EXPECT_EQ(result.status, convert_status::read_failed);
+  const std::string read = log.substr(0, (block - 2) / 2);
+  EXPECT_GE(result.rows.size(),
+            reference::rows(read.substr(0, read.rfind('\n') + 1), first_block).size());
+  EXPECT_LT(result.rows.size(), reference::rows(log, all).size() / 2);
+  EXPECT_TRUE(reference::rows(log, all).starts_with(result.rows));
 }
 #endif
 
