@@ -296,6 +296,11 @@ TEST(convert_test, a_frame_in_any_layout_acts_as_in_the_standard_layout) {
       {" (1.0)  can0  TX B E  102   [3]  00 00 83", frame_83},
       {"  can0  TX B -  102  [12]  00 00 83 00 00 00 00 00 00 00 00 00", frame_83_of_8},
       {" (1.0)  can0  RX X -  102   [3]  00 00 83", ""},
+      // A flag letter in the other flag's field, with the line going on.
+      {" (1436509053.850870)  can0  TX E -  102   [8]  00 00 83 00 00 00 00 00", ""},
+      {" (1436509053.850870)  can0  RX - B  102   [8]  00 00 83 00 00 00 00 00", ""},
+      {"  can0  TX E B  102   [3]  00 00 83   '...'", ""},
+      {" (1.0)  can0  RX B B  102   [3]  00 00 83 and more", ""},
       {" (1.0)  can1  RX - -  102   [3]  00 00 83", ""},
   };
   const std::string held = " (1.0)  can0  101   [1]  85\n";

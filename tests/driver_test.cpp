@@ -664,6 +664,22 @@ TEST_F(driver_test, a_csv_that_cannot_be_put_in_place_leaves_what_was_there) {
   EXPECT_EQ(listing(), (std::vector<std::string>{"a.log", "a.log.csv", "big.log", "big.log.csv"}));
 }
 
+TEST_F(driver_test, a_csv_name_is_followed_through_as_many_links_as_the_kernel_follows) {
+  for (const int links : {40, 41}) {
+    const std::string log = "chain" + std::to_string(links) + ".log";
+    write_file(log, log_a);
+    std::string name = log + ".csv";
+    for (int i = 1; i <= links; ++i) {
+      const std::string next = log + ".link" + std::to_string(i);
+      fs::create_symlink(next, name);
+      name = next;
+    }
+  }
+  expect_run({"chain40.log", "chain41.log"}, "SKIP: cannot create chain41.log.csv\n");
+  EXPECT_EQ(read_file("chain40.log.link40"), rows_a);
+  EXPECT_FALSE(fs::exists("chain41.log.link41"));
+}
+
 TEST_F(driver_test, a_csv_keeps_its_permission_bits_and_its_links) {
   const mode_t mask = umask(0);
   umask(mask);
@@ -713,9 +729,16 @@ TEST_F(driver_test, another_users_link_or_file_in_a_shared_folder_steers_no_row)
       {"shared/own.log", planted::link, 0, "../own.csv", "own.csv"},
       {"theirs/owner.log", planted::link, other, "../owner.csv", "owner.csv"},
       {"private/link.log", planted::link, other, "../private.csv", "private.csv"},
-      {"private/file.log", planted::file, other, "", "private/file.log.csv"}};
-  for (const char* folder : {"shared", "theirs", "private"}) fs::create_directory(folder);
-  ASSERT_EQ(chmod("shared", 01777) | chmod("theirs", 01777) | chown("theirs", other, other), 0);
+      {"private/file.log", planted::file, other, "", "private/file.log.csv"},
+      // Only a folder both sticky and world-writable is shared.
+      {"open/link.log", planted::link, other, "../open.csv", "open.csv"},
+      {"sticky/link.log", planted::link, other, "../sticky.csv", "sticky.csv"}};
+  for (const char* folder : {"shared", "theirs", "private", "open", "sticky"}) {
+    fs::create_directory(folder);
+  }
+  ASSERT_EQ(chmod("shared", 01777) | chmod("theirs", 01777) | chown("theirs", other, other) |
+                chmod("open", 0777) | chmod("sticky", 01775),
+            0);
   write_file("secret", "root only\n");
   ASSERT_EQ(chmod("secret", 0600), 0);
   fs::create_symlink("../secret", "shared/hop");
@@ -898,7 +921,8 @@ TEST(progress_line, draws_after_a_second_at_most_ten_times_a_second_and_erases) 
   std::FILE* const log = std::tmpfile();  // a log of 200 bytes
   ASSERT_EQ(std::fwrite(std::string(200, ' ').data(), 1, 200, log), 200u);
   std::fflush(log);
-  const std::string long_name = "folder/" + std::string(40, 'n') + ".log";
+  const std::string long_name = std::string("folder/").append(40, 'n').append(".log");
+  const std::string fills = std::string("\t").append(19, 'f');
   // At each time, what is done, and what the terminal gets.
   const std::vector<std::tuple<int, std::function<void()>, std::string>> steps = {
       {0, [&] { progress.start_log("a.log"); }, ""},
@@ -909,9 +933,12 @@ TEST(progress_line, draws_after_a_second_at_most_ten_times_a_second_and_erases) 
       {1200, [&] { progress.bytes_read(100); }, "\r1/3 logs  b 50%  2 MB/s"},
       {1300, [&] { progress.start_log(long_name.c_str()); },
        "\r2/3 logs  ...nnnnnnnnnnnnnn.log  2 MB/s"},
-      {1300, [&] { progress.erase(); }, "\r" + std::string(39, ' ') + "\r"},
+      {1300, [&] { progress.erase(); }, std::string("\r").append(39, ' ').append("\r")},
       {1300, [&] { progress.erase(); }, ""},
-      {1400, [&] { progress.bytes_read(2'000'000); }, "\r2/3 logs  ...nnnnnnnnnnnnnn.log  3 MB/s"}};
+      {1400, [&] { progress.bytes_read(2'000'000); }, "\r2/3 logs  ...nnnnnnnnnnnnnn.log  3 MB/s"},
+      // A name that fills the line exactly once its tab is escaped.
+      {1500, [&] { progress.start_log(fills.c_str()); },
+       std::string("\r3/3 logs  \\t").append(19, 'f').append("  3 MB/s")}};
   long shown = 0;
   for (const auto& [at, action, drawn] : steps) {
     now = std::chrono::milliseconds(at);
