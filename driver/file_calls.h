@@ -28,6 +28,10 @@ bool replace(const char* from, const char* to);
 
 bool remove(const char* path);
 
+// Sets the modification time of `path` to now: as a write would, so that a
+// user who may write the file but does not own it may set it too.
+bool mark_written_now(const char* path);
+
 std::uint64_t process_id();
 
 }  // namespace pluckrow::file_calls

@@ -1,4 +1,6 @@
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "driver/file_calls.h"
@@ -16,6 +18,8 @@ bool empty(std::FILE* file) { return ftruncate(fileno(file), 0) == 0; }
 bool replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 bool remove(const char* path) { return unlink(path) == 0; }
+
+bool mark_written_now(const char* path) { return utimensat(AT_FDCWD, path, nullptr, 0) == 0; }
 
 std::uint64_t process_id() { return static_cast<std::uint64_t>(getpid()); }
 

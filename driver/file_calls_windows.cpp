@@ -44,6 +44,18 @@ bool replace(const char* from, const char* to) {
 
 bool remove(const char* path) { return DeleteFileA(path) != 0; }
 
+bool mark_written_now(const char* path) {
+  const HANDLE file = CreateFileA(path, FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const bool set = SetFileTime(file, nullptr, nullptr, &now) != 0;
+  CloseHandle(file);
+  return set;
+}
+
 std::uint64_t process_id() { return GetCurrentProcessId(); }
 
 }  // namespace pluckrow::file_calls

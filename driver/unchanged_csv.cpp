@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+
+#include "driver/file_calls.h"
 
 namespace pluckrow {
 
@@ -22,11 +22,7 @@ bool unchanged_csv::kept(const std::string& path) const {
   const bool same = std::ferror(earlier) == 0 && got == held_.size() &&
                     std::memcmp(bytes.data(), held_.data(), got) == 0;
   std::fclose(earlier);
-  std::error_code error;
-  if (same) {
-    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now(), error);
-  }
-  return same && !error;
+  return same && file_calls::mark_written_now(path.c_str());
 }
 
 }  // namespace pluckrow

@@ -408,8 +408,10 @@ TEST_F(driver_test, read_and_write_failures_are_reported_and_the_run_goes_on) {
   EXPECT_EQ(read_file("b.log.csv"), rows_b);
 }
 
-// Another user's uid, for a run that must not have root's powers.
+// Another user's uid, for a run that must not have root's powers, and the
+// shell's prefix that runs the program as that user.
 constexpr uid_t other_user = 65534;
+const std::string as_other_user = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 
 // Waits, within a bound, for `ready` to hold; false when it never did.
 bool waited_for(const std::function<bool()>& ready) {
@@ -450,8 +452,7 @@ TEST_F(driver_test, a_csv_that_cannot_take_its_rows_is_reported_and_the_run_goes
 TEST_F(driver_test, a_csv_over_the_file_size_limit_is_left_as_it_was_and_the_run_goes_on) {
   // As another user where the test runs as root, for whom a folder of mode
   // 0555 takes no new file, so that its CSV is written in place.
-  const std::string as_other =
-      geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const std::string as_other = geteuid() == 0 ? as_other_user : "";
   for (const std::string folder : {"shared", "read_only"}) {
     SCOPED_TRACE(folder);
     fs::create_directory(folder);
@@ -837,7 +838,10 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
       {"one_block.log", block_log, block_rows, block_rows},
       {"changed.log", log_a, rows_a, changed},
       {"longer.log", log_a, rows_a, rows_a + rows_a},
-      {"now_empty.log", "", "", rows_a}};
+      {"now_empty.log", "", "", rows_a},
+      // The earlier CSV is the new rows' first block: the second is new.
+      {"two_blocks.log", block_log + " (1.0)  can0  101   [1]  F8\n" + block_log,
+       block_rows + block_rows, block_rows}};
 #ifndef _WIN32
   // A name that leaves no room to grow: its temporary's name is short.
   earlier.emplace_back(std::string(240, 'n') + ".log", log_a, rows_a, changed);
@@ -861,6 +865,19 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
     EXPECT_EQ(read_file(name + ".csv") == "written through the second name\n", same) << name;
   }
 }
+
+#ifndef _WIN32
+TEST_F(driver_test, a_csv_its_rerun_may_write_but_not_own_ends_newer_than_its_log) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to rerun as another user";
+  write_file("a.log", log_a);
+  write_file("a.log.csv", rows_a);
+  ASSERT_EQ(chmod("a.log.csv", 0666), 0);  // root's, in a folder that takes no other user's file
+  fs::last_write_time("a.log.csv", fs::file_time_type::clock::now() - std::chrono::hours(1));
+  expect_run({"a.log"}, "", 0, as_other_user);
+  EXPECT_EQ(read_file("a.log.csv"), rows_a);
+  EXPECT_GE(fs::last_write_time("a.log.csv"), fs::last_write_time("a.log"));
+}
+#endif
 
 TEST_F(driver_test, many_logs_leak_no_descriptor) {
 #ifdef _WIN32
