@@ -468,7 +468,8 @@ TEST_F(driver_test, a_csv_over_the_file_size_limit_is_left_as_it_was_and_the_run
     ASSERT_EQ(chmod(folder.c_str(), folder == "shared" ? 01777 : 0555), 0);
     // dash counts the limit in blocks of 512 bytes, bash in KiB: 32 or 64 KiB.
     expect_run({folder + "/big.log", folder + "/b.log"},
-               "SKIP: cannot write " + folder + "/big.log.csv\n", 0, "ulimit -f 64; " + as_other);
+               "SKIP: cannot write " + folder + "/big.log.csv\n", 0, "ulimit -f 64; " + as_other,
+               as_other.empty() ? PLUCKROW_EXE : test::program_for_other_user());
     ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
     // Replaced whole or not at all: written in place, it is left empty.
     EXPECT_EQ(read_file(folder + "/big.log.csv"), folder == "shared" ? "earlier\n" : "");
@@ -535,18 +536,19 @@ void run_stopped_on_a_fifo(const fifo_run& how, int& status) {
   write_file("a.log", log_a);
   ASSERT_EQ(mkfifo("big.log", 0666), 0);
   if (how.before_start) how.before_start();
+  const bool as_other = how.without_root && geteuid() == 0;
+  const std::string path = as_other ? test::program_for_other_user() : PLUCKROW_EXE;
   const pid_t program = fork();
   ASSERT_GE(program, 0);
   if (program == 0) {
     const int errors = open("../stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (errors < 0 || dup2(errors, 2) < 0) _exit(126);
-    if (how.without_root && geteuid() == 0 &&
-        (setresgid(other_user, other_user, other_user) != 0 ||
-         setresuid(other_user, other_user, other_user) != 0)) {
+    if (as_other && (setresgid(other_user, other_user, other_user) != 0 ||
+                     setresuid(other_user, other_user, other_user) != 0)) {
       _exit(126);
     }
     if (how.ignored) signal(how.signal_number, SIG_IGN);
-    execl(PLUCKROW_EXE, PLUCKROW_EXE, "a.log", "big.log", static_cast<char*>(nullptr));
+    execl(path.c_str(), path.c_str(), "a.log", "big.log", static_cast<char*>(nullptr));
     _exit(127);
   }
   const auto ended = [&] { return waitpid(program, &status, WNOHANG) == program; };
@@ -873,7 +875,7 @@ TEST_F(driver_test, a_csv_its_rerun_may_write_but_not_own_ends_newer_than_its_lo
   write_file("a.log.csv", rows_a);
   ASSERT_EQ(chmod("a.log.csv", 0666), 0);  // root's, in a folder that takes no other user's file
   fs::last_write_time("a.log.csv", fs::file_time_type::clock::now() - std::chrono::hours(1));
-  expect_run({"a.log"}, "", 0, as_other_user);
+  expect_run({"a.log"}, "", 0, as_other_user, test::program_for_other_user());
   EXPECT_EQ(read_file("a.log.csv"), rows_a);
   EXPECT_GE(fs::last_write_time("a.log.csv"), fs::last_write_time("a.log"));
 }
