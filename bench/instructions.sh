@@ -37,20 +37,5 @@ measure() {
 printf '%-50s %8s' log now
 for ((i = 1; i <= ${#previous[@]}; ++i)); do printf ' %8s' "prev $i"; done
 printf '\n'
-for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
-  "$bin/bench/pluckrow_make_log" "$lines" "$work/$shape.log" "$shape"
-  measure "$work/$shape.log" "$shape"
-done
-if [ -d "$corpus" ]; then
-  for file in "$corpus"/*; do
-    [ -f "$file" ] || continue
-    count=$(wc -l <"$file")
-    [ "$count" -ge 100 ] || continue
-    name=$(basename "$file")
-    python3 -c 'import sys; open(sys.argv[2], "wb").write(open(sys.argv[1], "rb").read() * int(sys.argv[3]))' \
-      "$file" "$work/real.log" "$(((lines + count - 1) / count))"
-    sed -E 's/([ )])(v?can[0-9]+|slcan[0-9]+)([ ])/\1can0\3/' "$work/real.log" >"$work/can0.log"
-    measure "$work/real.log" "real $name"
-    measure "$work/can0.log" "can0 $name"
-  done
-fi
+source bench/each_log.sh
+each_log "$lines" "$corpus" "$work" "$bin/bench/pluckrow_make_log"

@@ -81,24 +81,8 @@ measure() {
 printf '%-60s %6s %7s %6s %7s %7s %6s' log MB MB/s ns/line 'wc ms' ratio share
 for ((i = 1; i <= ${#previous[@]}; ++i)); do printf '  %7s' "prev $i"; done
 printf '\n'
-for shape in $("$bin/bench/pluckrow_make_log" --shapes); do
-  "$bin/bench/pluckrow_make_log" "$lines" "$work/$shape.log" "$shape"
-  measure "$work/$shape.log" "$shape"
-done
-if [ -d "$corpus" ]; then
-  for file in "$corpus"/*; do
-    [ -f "$file" ] || continue
-    count=$(wc -l <"$file")
-    [ "$count" -ge 100 ] || continue
-    name=$(basename "$file")
-    copies=$(((lines + count - 1) / count))
-    python3 -c 'import sys; open(sys.argv[2], "wb").write(open(sys.argv[1], "rb").read() * int(sys.argv[3]))' \
-      "$file" "$work/real.log" "$copies"
-    sed -E 's/([ )])(v?can[0-9]+|slcan[0-9]+)([ ])/\1can0\3/' "$work/real.log" >"$work/can0.log"
-    measure "$work/real.log" "real $name"
-    measure "$work/can0.log" "can0 $name"
-  done
-fi
+source bench/each_log.sh
+each_log "$lines" "$corpus" "$work" "$bin/bench/pluckrow_make_log"
 
 # 10,000 small logs in one run, against the first other build.
 PLUCKROW_PREVIOUS="${previous[0]:-}" bench/many_logs.sh "$runs"
