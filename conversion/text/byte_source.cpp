@@ -41,6 +41,10 @@ std::string_view byte_source::peek(std::size_t size) {
 
 namespace {
 
+#ifndef _WIN32
+static_assert(sizeof(off_t) >= 8, "a log of 2 GiB or more needs 64-bit file offsets");
+#endif
+
 // The size of the regular file open as `file`, or -1 for anything else (a
 // FIFO, a device), whose size says nothing of what it holds.
 std::int64_t regular_size(std::FILE* file) {
