@@ -39,9 +39,9 @@ struct log_conversion {
 // only when its own match assigned identifier 0x101 and the first data
 // byte, and writes a row only when it assigned identifier 0x102 and the
 // second and third data bytes; every other line changes nothing. A last
-// line without its newline writes its row only when it shows its whole
-// frame (`shows_whole_frame`): a log still being written may end in the
-// middle of a line. Stops at
+// line without its newline is read only when it shows its whole frame
+// (`shows_whole_frame`): a log still being written may end in the middle
+// of a line. Stops at
 // the end of the text, at a read error or damaged data, or at the first
 // failed write; rows written before a failure stay. Notes what the lines
 // that act on nothing were. Rows reach `output` in blocks of whole rows.

@@ -1,10 +1,10 @@
 #include "driver/csv_target.h"
 
+#include "driver/file_calls.h"
+
 #ifdef _WIN32
 
 #include <windows.h>
-
-#include "driver/file_calls.h"
 
 namespace pluckrow {
 namespace {
@@ -12,8 +12,7 @@ namespace {
 // Whether the last part of `path` is longer than a file's name can be, 255
 // UTF-16 units, which a lookup does not always tell.
 bool longer_than_a_name(const std::string& path) {
-  const std::size_t separator = path.find_last_of("/\\:");
-  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  const std::string name = path.substr(file_calls::name_start(path));
   const int units =
       MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
   return units > 255;
@@ -83,11 +82,9 @@ constexpr int folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Opens the folder of `path`, read from the folder open as `from` where it
 // is relative, and sets `name` to the last part of `path`.
 folder_descriptor open_folder_of(int from, const std::string& path, std::string& name) {
-  const std::size_t separator = path.rfind('/');
-  name = separator == std::string::npos ? path : path.substr(separator + 1);
-  const std::string folder = separator == std::string::npos ? "."
-                             : separator == 0               ? "/"
-                                                            : path.substr(0, separator);
+  const std::size_t start = file_calls::name_start(path);
+  name = path.substr(start);
+  const std::string folder = start == 0 ? "." : start == 1 ? "/" : path.substr(0, start - 1);
   return folder_descriptor(openat(from, folder.c_str(), folder_flags));
 }
 
@@ -141,11 +138,10 @@ bool follow_links(csv_target& target, bool& refused) {
     // A relative link is read from the link's own folder: its descriptor,
     // and in the path that names the same file for the temporary beside it.
     const std::string link(next, static_cast<std::size_t>(size));
-    const std::size_t separator = target.path.rfind('/');
-    if (link[0] != '/' && separator != std::string::npos) {
-      target.path.replace(separator + 1, std::string::npos, link);
-    } else {
+    if (link[0] == '/') {
       target.path = link;
+    } else {
+      target.path.replace(file_calls::name_start(target.path), std::string::npos, link);
     }
     target.folder = open_folder_of(target.folder.get(), link, target.name);
   }

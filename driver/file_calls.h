@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace pluckrow::file_calls {
 
@@ -22,6 +23,10 @@ std::FILE* open_existing_emptied(const char* path);
 // Empties the file open as `file`: what a CSV written in place keeps of rows
 // that could not all be written.
 bool empty(std::FILE* file);
+
+// Where the last part of `path`, a file's own name, begins: past the last
+// separator ("/"; on Windows "\\", "/" or a drive's ":"), or 0.
+std::size_t name_start(const std::string& path);
 
 // Puts the file `from` in the place of `to` in one step.
 bool replace(const char* from, const char* to);

@@ -15,6 +15,11 @@ std::FILE* create_new(const char* path, bool& exists) {
 
 bool empty(std::FILE* file) { return ftruncate(fileno(file), 0) == 0; }
 
+std::size_t name_start(const std::string& path) {
+  const std::size_t separator = path.rfind('/');
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
 bool replace(const char* from, const char* to) { return std::rename(from, to) == 0; }
 
 bool remove(const char* path) { return unlink(path) == 0; }

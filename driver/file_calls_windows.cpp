@@ -38,6 +38,11 @@ std::FILE* open_existing_emptied(const char* path) {
 
 bool empty(std::FILE* file) { return std::fflush(file) == 0 && _chsize_s(_fileno(file), 0) == 0; }
 
+std::size_t name_start(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\:");
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
 bool replace(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }

@@ -1,9 +1,9 @@
 #include "driver/progress.h"
 
-#include "driver/messages.h"
-
 #include <algorithm>
 #include <string_view>
+
+#include "driver/messages.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -32,20 +32,11 @@ std::FILE* create_exclusively(std::string& name) {
   return nullptr;
 }
 
-// `path` up to its last separator: its folder, as the path names it.
-std::string folder_part(const std::string& path) {
-#ifdef _WIN32
-  const std::size_t separator = path.find_last_of("/\\:");
-#else
-  const std::size_t separator = path.rfind('/');
-#endif
-  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 }  // namespace
 
 bool temp_file::create(const std::string& path) {
-  std::string name = folder_part(path) + temporary_name;
+  // In the folder of `path`, as the path names it.
+  std::string name = path.substr(0, file_calls::name_start(path)) + temporary_name;
   const interruptions_held held;
   stream_ = create_exclusively(name);
   if (stream_ == nullptr) return false;

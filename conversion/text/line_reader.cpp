@@ -67,10 +67,9 @@ bool line_reader::prepare_text() {
   // written it may be cut too, and is matched only where it is whole.
   const auto available = static_cast<std::size_t>(end_ - begin_);
   if (available == 0) return false;
+  if (available >= max_line_bytes && !failed_) return true;  // before the end: no last line yet
   if (std::memchr(begin_, '\n', available) != nullptr) return true;
-  if (failed_) return false;
-  return available >= max_line_bytes || whole_ == nullptr ||
-         whole_(std::string_view(begin_, available));
+  return !failed_ && (whole_ == nullptr || whole_(std::string_view(begin_, available)));
 }
 
 }  // namespace pluckrow
