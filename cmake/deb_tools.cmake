@@ -8,4 +8,9 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     message(FATAL_ERROR "the .deb's dependencies need dpkg-shlibdeps and file: "
                         "apt-get install dpkg-dev file")
   endif()
+  # A cross build's package: dpkg-shlibdeps reads its binary with that
+  # architecture's objdump and its libraries' symbols for that architecture.
+  if(CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+    set(ENV{DEB_HOST_ARCH} ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE})
+  endif()
 endif()

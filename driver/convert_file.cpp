@@ -67,11 +67,7 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
   const log_text text = open_log_text(input, progress.drawing() ? &progress : nullptr);
   if (text.text == nullptr) {
     std::fclose(input);
-    if (text.archive != nullptr) {
-      say(progress, messages::archive, log_path, text.archive);
-    } else {
-      say(progress, messages::unread_format, log_path, text.unread_format);
-    }
+    say(progress, messages::archive, log_path, text.archive);
     return;
   }
   const std::string csv_path = std::string(log_path) + ".csv";

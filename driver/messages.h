@@ -34,9 +34,6 @@ inline constexpr char usage[] = "usage: pluckrow file1 file2 file3 ...\n";
 // %s is the argument as given.
 inline constexpr char cannot_open[] = "SKIP: cannot open %s\n";
 inline constexpr char cannot_read[] = "SKIP: cannot read %s\n";
-// %s is the argument, then the compression ("zstd") this build lacks.
-inline constexpr char unread_format[] =
-    "SKIP: cannot read %s: %s logs are not read by this build\n";
 // %s is the argument, then the archive's kind ("tar").
 inline constexpr char archive[] =
     "SKIP: cannot read %s: a %s archive holds several logs; unpack it first\n";

@@ -248,11 +248,6 @@ TEST_F(driver_test, compressed_logs_give_the_rows_of_their_text) {
       }
     }
   }
-#ifdef _WIN32
-  write_file("x.zst", test::compressed("gzip", "").replace(0, 4, "\x28\xB5\x2F\xFD"));
-  expect_run({"x.zst"}, "SKIP: cannot read x.zst: zstd logs are not read by this build\n");
-  EXPECT_FALSE(fs::exists("x.zst.csv"));
-#endif
 }
 
 // `log` as the one file of a ustar archive, as tar writes it, or of an

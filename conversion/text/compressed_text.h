@@ -14,9 +14,7 @@
 
 namespace pluckrow {
 
-// Each takes the compressed bytes from their first. A build has the
-// decoders of the libraries it was built with (PLUCKROW_READS_*): the
-// Windows build reads gzip alone.
+// Each takes the compressed bytes from their first.
 std::unique_ptr<byte_source> gzip_text(std::unique_ptr<byte_source> compressed);
 std::unique_ptr<byte_source> zstd_text(std::unique_ptr<byte_source> compressed);
 std::unique_ptr<byte_source> xz_text(std::unique_ptr<byte_source> compressed);

@@ -27,33 +27,12 @@ bool is_bzip2(std::string_view b) {
   return b.size() >= 4 && b.starts_with("BZh") && b[3] >= '1' && b[3] <= '9';
 }
 
-// Each format with its decoder, none where this build lacks its library.
+// Each format's magic number with its decoder.
 constexpr struct {
-  const char* name;
   bool (*starts)(std::string_view first_bytes);
   decoder text;
 } compressions[] = {
-#if PLUCKROW_READS_GZIP
-    {"gzip", is_gzip, gzip_text},
-#else
-    {"gzip", is_gzip, nullptr},
-#endif
-#if PLUCKROW_READS_ZSTD
-    {"zstd", is_zstd, zstd_text},
-#else
-    {"zstd", is_zstd, nullptr},
-#endif
-#if PLUCKROW_READS_XZ
-    {"xz", is_xz, xz_text},
-#else
-    {"xz", is_xz, nullptr},
-#endif
-#if PLUCKROW_READS_BZIP2
-    {"bzip2", is_bzip2, bzip2_text},
-#else
-    {"bzip2", is_bzip2, nullptr},
-#endif
-};
+    {is_gzip, gzip_text}, {is_zstd, zstd_text}, {is_xz, xz_text}, {is_bzip2, bzip2_text}};
 
 // A tar header of any format (v7, ustar, GNU): a checksum that holds, the
 // sum of the header's bytes with its own field as blanks, unsigned as POSIX
@@ -103,14 +82,13 @@ log_text open_log_text(std::FILE* log, read_observer* observer) {
   const std::string_view first_bytes = bytes->peek(6);
   for (const auto& format : compressions) {
     if (!format.starts(first_bytes)) continue;
-    if (format.text == nullptr) return {nullptr, format.name};
     bytes = format.text(std::move(bytes));
     break;
   }
   // Several logs in one text would mix their frames into one CSV.
   const std::string_view head = bytes->peek(byte_source::max_peek);
   for (const auto& archive : archives) {
-    if (archive.starts(head)) return {nullptr, nullptr, archive.name};
+    if (archive.starts(head)) return {nullptr, archive.name};
   }
   // A byte-order mark is not text: after a UTF-8 one the bytes are read as
   // they are, after a UTF-16 one (LE or BE) the text is read as UTF-8.

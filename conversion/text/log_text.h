@@ -12,11 +12,8 @@
 namespace pluckrow {
 
 struct log_text {
-  // The text, or nullptr when the log is compressed in a format this build
-  // does not read, or is an archive of several files.
+  // The text, or nullptr when the log is an archive of several files.
   std::unique_ptr<byte_source> text;
-  // That format's name ("zstd"), or nullptr.
-  const char* unread_format = nullptr;
   // That archive's kind ("tar", "zip", "7z"), or nullptr. A tar archive is
   // told after decompression, so that a .tar.gz is one too.
   const char* archive = nullptr;
