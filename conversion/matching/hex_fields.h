@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "conversion/matching/characters.h"
 #include "conversion/matching/swar.h"
 #include "conversion/matching/vectors.h"
 
@@ -54,10 +55,9 @@ namespace sse2 {
 }  // namespace sse2
 
 // The print layout's first `count` (1 to 8) bytes after the "]", as
-// candump prints them: "  HH HH ... HH", and below eight no hex digit
-// right after the last (formatted input would read it as another byte).
-// Sets `bytes` to them and the bytes after, whatever they are: byte i in
-// bits 8i to 8i + 7. Reads 25 characters, from two overlapping vectors:
+// candump prints them: "  HH HH ... HH"; what follows is the caller's to
+// read. Sets `bytes` to them and the bytes after, whatever they are: byte i
+// in bits 8i to 8i + 7. Reads 25 characters, from two overlapping vectors:
 // 0-15 and 9-24.
 [[gnu::always_inline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
   using namespace sse2;
@@ -77,9 +77,7 @@ namespace sse2 {
   const auto hex = static_cast<std::uint32_t>(hex_digit_mask(first) | hex_digit_mask(second) << 9);
   const auto spaces = static_cast<std::uint32_t>(space_mask(first) | space_mask(second) << 9);
   const auto [hex_pattern, space_pattern] = patterns[static_cast<std::size_t>(count)];
-  // After eight bytes the bit looked at is beyond the 25 read, always 0.
-  if ((hex & hex_pattern) != hex_pattern || (spaces & space_pattern) != space_pattern ||
-      (hex >> (3 * count + 1) & 1) != 0) {
+  if ((hex & hex_pattern) != hex_pattern || (spaces & space_pattern) != space_pattern) {
     return false;
   }
   const __m128i first_pairs = digit_pairs(first);
@@ -134,8 +132,50 @@ namespace sse2 {
   return low_half(_mm_packus_epi16(pairs, pairs));
 }
 #else
-// Without vectors the grammar reads printed bytes one at a time.
-[[gnu::always_inline]] inline bool printed_bytes(const char*, int, std::uint64_t&) { return false; }
+// The same from words of eight: characters 0-23 checked as three words and
+// 24 alone, where each byte's class is compared with its place's for
+// `count` bytes; the bytes decoded from characters 0-7, 8-15 and 17-24.
+[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
+  struct places {
+    std::uint64_t spaces[3];  // 0xFF where a space must be
+    std::uint64_t digits[3];  // 0x80 where a hex digit must be
+  };
+  static constexpr auto shapes = [] {
+    std::array<places, 9> out{};
+    for (std::size_t k = 1; k < 9; ++k) {
+      const auto mark = [](std::uint64_t(&words)[3], std::size_t i, std::uint64_t byte) {
+        if (i < 24) words[i / 8] |= byte << (8 * (i % 8));
+      };
+      mark(out[k].spaces, 0, 0xFF);
+      for (std::size_t i = 0; i < k; ++i) {
+        mark(out[k].spaces, 3 * i + 1, 0xFF);
+        mark(out[k].digits, 3 * i + 2, 0x80);
+        mark(out[k].digits, 3 * i + 3, 0x80);
+      }
+    }
+    return out;
+  }();
+  const places& shape = shapes[static_cast<std::size_t>(count)];
+  std::uint64_t misplaced = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::uint64_t word = load_eight(at + 8 * i);
+    misplaced |= ((word ^ ones * ' ') & shape.spaces[i]) |
+                 ((hex_digit_bytes(word) & shape.digits[i]) ^ shape.digits[i]);
+  }
+  // The eighth byte's second digit, the one character beyond the words.
+  if (misplaced != 0 || (count == 8 && !is_hex(at[24]))) return false;
+  const auto pairs = [](std::uint64_t word) { return nibble_pairs(hex_nibbles(word)); };
+  const auto gather_two = [](std::uint64_t word) {  // bytes 2 and 5
+    return (word & 0x0000'FF00'00FF'0000) * ((std::uint64_t{1} << 32) + (1 << 16)) >> 48;
+  };
+  const auto gather_three = [](std::uint64_t word) {  // bytes 0, 3 and 6
+    constexpr std::uint64_t spread = (std::uint64_t{1} << 40) + (1 << 24) + (1 << 8);
+    return (word & 0x00FF'0000'FF00'00FF) * spread >> 40;
+  };
+  bytes = gather_two(pairs(load_eight(at))) | gather_three(pairs(load_eight(at + 8))) << 16 |
+          gather_three(pairs(load_eight(at + 17))) << 40;
+  return true;
+}
 
 [[gnu::always_inline]] inline int leading_hex_digits(const char* at) {
   const std::uint64_t not_hex[2] = {~hex_digit_bytes(load_eight(at)) & ones * 0x80,

@@ -28,18 +28,17 @@ constexpr std::uint64_t word_of(const char* text) {
 
 inline constexpr std::uint64_t ones = 0x0101010101010101;
 
-// The high bit of each byte of `word` set where the byte lies in [low, high]
-// (both below 0x80); the additions cannot carry from byte to byte.
-inline std::uint64_t bytes_between(std::uint64_t word, unsigned char low, unsigned char high) {
-  const std::uint64_t seven_bits = word & ones * 0x7F;
-  const std::uint64_t at_least_low = seven_bits + ones * (0x80 - low);
-  const std::uint64_t above_high = seven_bits + ones * (0x7F - high);
-  return at_least_low & ~above_high & ~word & ones * 0x80;
-}
-
-// The high bit of each byte of `word` set where the byte is a hex digit.
-inline std::uint64_t hex_digit_bytes(std::uint64_t word) {
-  return bytes_between(word, '0', '9') | bytes_between(word | ones * 0x20, 'a', 'f');
+// The high bit of each byte of `word` set where the byte is a hex digit:
+// below 10 after xor with '0', or, with bit 5 cleared, 1 to 6 after xor
+// with '@' ('A' to 'F', 'a' to 'f'). Bytes of 0x80 and above are neither.
+[[gnu::always_inline]] inline std::uint64_t hex_digit_bytes(std::uint64_t word) {
+  constexpr std::uint64_t high = ones * 0x80, low_seven = ones * 0x7F;
+  const std::uint64_t digit = word ^ ones * '0';
+  const std::uint64_t letter = (word & ones * 0xDF) ^ ones * '@';
+  const std::uint64_t letter_low = letter & low_seven;
+  return (~(((digit & low_seven) + ones * (0x80 - 10)) | digit) |
+          ((letter_low + low_seven) & ~(letter_low + ones * (0x80 - 7)) & ~letter)) &
+         high;
 }
 
 // The value of each hex digit of `word`, in its byte: '0'-'9' keep their
