@@ -75,15 +75,16 @@ template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
   const char* const frame = at + block;
-  std::uint64_t bytes;
-  if (!printed_bytes(frame + 15, length, bytes)) {
+  if (frame[17] == 'r') {
     // candump's "remote request" in place of the bytes, which formatted
     // input reads none of.
-    if (extras == print_extras::none || frame[17] != 'r') return false;
+    if (extras == print_extras::none) return false;
     match = {end_of_line(frame + 17, end),
              assign_frame(time_stamp_value, identifier_at(frame + 6), length, 0, 0, record)};
     return true;
   }
+  std::uint64_t bytes;
+  if (!printed_bytes(frame + 15, length, bytes)) return false;
   const char* const after = frame + 16 + 3 * length;
   if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n') &&
       (extras == print_extras::none || !is_ascii_column(after, end))) {

@@ -135,7 +135,9 @@ namespace sse2 {
 // The same from words of eight: characters 0-23 checked as three words and
 // 24 alone, where each byte's class is compared with its place's for
 // `count` bytes; the bytes decoded from characters 0-7, 8-15 and 17-24.
-[[gnu::always_inline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
+// Not inlined: at each of its callers it would make the matcher too large to
+// inline where the lines are read.
+[[gnu::noinline]] inline bool printed_bytes(const char* at, int count, std::uint64_t& bytes) {
   struct places {
     std::uint64_t spaces[3];  // 0xFF where a space must be
     std::uint64_t digits[3];  // 0x80 where a hex digit must be
