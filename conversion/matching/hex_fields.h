@@ -15,6 +15,23 @@
 
 namespace pluckrow::swar_fields {
 
+// The eight bytes of a print line, from its digits as pairs (byte k: digit
+// k times 16 plus digit k + 1) in three words: characters 0-7, 8-15 and
+// 17-24 after the "]". The wanted bytes of each word lie three apart (2 and
+// 5; 0, 3 and 6), gathered by one multiplication, as each product lands in
+// a byte of its own, the wanted ones at the top.
+[[gnu::always_inline]] inline std::uint64_t printed_pairs(std::uint64_t first, std::uint64_t second,
+                                                          std::uint64_t third) {
+  const auto gather_two = [](std::uint64_t word) {
+    return (word & 0x0000'FF00'00FF'0000) * ((std::uint64_t{1} << 32) + (1 << 16)) >> 48;
+  };
+  const auto gather_three = [](std::uint64_t word) {
+    constexpr std::uint64_t spread = (std::uint64_t{1} << 40) + (1 << 24) + (1 << 8);
+    return (word & 0x00FF'0000'FF00'00FF) * spread >> 40;
+  };
+  return gather_two(first) | gather_three(second) << 16 | gather_three(third) << 40;
+}
+
 #if PLUCKROW_SSE2
 // SSE2, part of every x86-64: sixteen characters at a time.
 namespace sse2 {
@@ -81,20 +98,8 @@ namespace sse2 {
     return false;
   }
   const __m128i first_pairs = digit_pairs(first);
-  const std::uint64_t low = low_half(first_pairs);
-  const std::uint64_t middle = low_half(_mm_srli_si128(first_pairs, 8));
-  const std::uint64_t high = low_half(_mm_srli_si128(digit_pairs(second), 8));
-  // Characters 2, 5; 8, 11, 14 (8 on); 17, 20, 23 (the second's 8 on): the
-  // bytes of a word three apart, gathered by one multiplication, as each
-  // product lands in a byte of its own, the wanted ones at the top.
-  const auto gather_two = [](std::uint64_t word) {  // bytes 2 and 5
-    return (word & 0x0000'FF00'00FF'0000) * ((std::uint64_t{1} << 32) + (1 << 16)) >> 48;
-  };
-  const auto gather_three = [](std::uint64_t word) {  // bytes 0, 3 and 6
-    constexpr std::uint64_t spread = (std::uint64_t{1} << 40) + (1 << 24) + (1 << 8);
-    return (word & 0x00FF'0000'FF00'00FF) * spread >> 40;
-  };
-  bytes = gather_two(low) | gather_three(middle) << 16 | gather_three(high) << 40;
+  bytes = printed_pairs(low_half(first_pairs), low_half(_mm_srli_si128(first_pairs, 8)),
+                        low_half(_mm_srli_si128(digit_pairs(second), 8)));
   return true;
 }
 
@@ -166,16 +171,8 @@ namespace sse2 {
   }
   // The eighth byte's second digit, the one character beyond the words.
   if (misplaced != 0 || (count == 8 && !is_hex(at[24]))) return false;
-  const auto pairs = [](std::uint64_t word) { return nibble_pairs(hex_nibbles(word)); };
-  const auto gather_two = [](std::uint64_t word) {  // bytes 2 and 5
-    return (word & 0x0000'FF00'00FF'0000) * ((std::uint64_t{1} << 32) + (1 << 16)) >> 48;
-  };
-  const auto gather_three = [](std::uint64_t word) {  // bytes 0, 3 and 6
-    constexpr std::uint64_t spread = (std::uint64_t{1} << 40) + (1 << 24) + (1 << 8);
-    return (word & 0x00FF'0000'FF00'00FF) * spread >> 40;
-  };
-  bytes = gather_two(pairs(load_eight(at))) | gather_three(pairs(load_eight(at + 8))) << 16 |
-          gather_three(pairs(load_eight(at + 17))) << 40;
+  const auto pairs = [](const char* eight) { return nibble_pairs(hex_nibbles(load_eight(eight))); };
+  bytes = printed_pairs(pairs(at), pairs(at + 8), pairs(at + 17));
   return true;
 }
 
