@@ -1,4 +1,19 @@
-# Sourced by the benchmarks: calls `measure LOG NAME` on a log of LINES lines
+# Sourced by the benchmarks, from the source tree's root.
+
+# Stops, naming its package, where TOOL is missing; then builds the bench
+# preset and sets `bin` to its folder and `work` to a folder of logs that
+# goes with the script.
+# Usage: bench_build TOOL PACKAGE
+bench_build() {
+  command -v "$1" >/dev/null || { echo "needs $1 (apt-get install $2)"; exit 1; }
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench >/dev/null
+  bin=$PWD/build/bench
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+}
+
+# Calls `measure LOG NAME` on a log of LINES lines
 # of every line shape candump writes, then on each real log of CORPUS with
 # 100 lines or more, repeated to LINES lines, as recorded and with its
 # interfaces renamed can0. Logs are made in WORK one at a time (a corpus log

@@ -11,13 +11,9 @@ set -euo pipefail
 lines=${1:-100000}
 cd "$(dirname "$0")/.."
 corpus=${2:-../shared/corpus/real}
-command -v valgrind >/dev/null || { echo "needs valgrind (apt-get install valgrind)"; exit 1; }
-cmake --preset bench >/dev/null
-cmake --build --preset bench >/dev/null
-bin=$PWD/build/bench
+source bench/each_log.sh
+bench_build valgrind valgrind
 IFS=: read -r -a previous <<<"${PLUCKROW_PREVIOUS:-}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # Instructions a line of `build` converting `log`.
 per_line() {
@@ -37,5 +33,4 @@ measure() {
 printf '%-50s %8s' log now
 for ((i = 1; i <= ${#previous[@]}; ++i)); do printf ' %8s' "prev $i"; done
 printf '\n'
-source bench/each_log.sh
 each_log "$lines" "$corpus" "$work" "$bin/bench/pluckrow_make_log"

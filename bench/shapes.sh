@@ -15,12 +15,8 @@ lines=${1:-4000000}
 runs=${2:-10}
 cd "$(dirname "$0")/.."
 corpus=${3:-../shared/corpus/real}
-command -v hyperfine >/dev/null || { echo "needs hyperfine (apt-get install hyperfine)"; exit 1; }
-cmake --preset bench >/dev/null
-cmake --build --preset bench >/dev/null
-bin=$PWD/build/bench
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source bench/each_log.sh
+bench_build hyperfine hyperfine
 
 # Minimum wall time in seconds of each command, in order. hyperfine runs all
 # of one command's runs before the next command's, and this host's speed
@@ -81,7 +77,6 @@ measure() {
 printf '%-60s %6s %7s %6s %7s %7s %6s' log MB MB/s ns/line 'wc ms' ratio share
 for ((i = 1; i <= ${#previous[@]}; ++i)); do printf '  %7s' "prev $i"; done
 printf '\n'
-source bench/each_log.sh
 each_log "$lines" "$corpus" "$work" "$bin/bench/pluckrow_make_log"
 
 # 10,000 small logs in one run, against the first other build.

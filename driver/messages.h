@@ -31,7 +31,7 @@ inline std::string printable(std::string_view path) {
 
 inline constexpr char usage[] = "usage: pluckrow file1 file2 file3 ...\n";
 
-// %s is the argument as given.
+// %s is the argument, printed as `printable` gives it.
 inline constexpr char cannot_open[] = "SKIP: cannot open %s\n";
 inline constexpr char cannot_read[] = "SKIP: cannot read %s\n";
 // %s is the argument, then the archive's kind ("tar").
@@ -41,7 +41,7 @@ inline constexpr char archive[] =
 inline constexpr char cannot_create[] = "SKIP: cannot create %s\n";
 inline constexpr char cannot_write[] = "SKIP: cannot write %s\n";
 
-// Why a log gave no row, after its conversion: %s is the argument as given,
+// Why a log gave no row, after its conversion: %s is the argument (printable),
 // then the other interfaces seen.
 inline constexpr char no_can0_frames_but[] = "NOTE: %s: no can0 frames (frames on %.*s)\n";
 inline constexpr char no_candump_lines[] =
