@@ -10,6 +10,7 @@
 #include "driver/messages.h"
 #include "driver/opened_file.h"
 #include "driver/progress.h"
+#include "driver/unchanged_csv.h"
 
 namespace pluckrow {
 namespace {
@@ -77,12 +78,13 @@ void convert_file(const char* log_path, frame_record& record, progress_line& pro
     say(progress, messages::cannot_create, csv_path);
     return;
   }
-  const log_conversion result = convert_log(*text.text, csv, record);
+  unchanged_csv rows(csv, csv.path(), csv.compared_size());
+  const log_conversion result = convert_log(*text.text, rows, record);
   const convert_status status = result.status;
   std::fclose(input);
   if (status == convert_status::write_failed) {
     csv.discard();
-  } else if (!csv.commit()) {
+  } else if (!rows.kept() && !(rows.pass_on() && csv.commit())) {
     say(progress, messages::cannot_write, csv_path);
   }
   if (status == convert_status::read_failed) {

@@ -2,6 +2,7 @@
 
 #include "driver/file_calls.h"
 #include "driver/interruption.h"
+#include "driver/unchanged_csv.h"
 
 namespace pluckrow {
 
@@ -12,9 +13,7 @@ bool csv_output::open(const std::string& csv_path, const opened_file& log) {
     case csv_disposition::made:
       return make_file();
     case csv_disposition::replaced:
-      if (!unchanged_csv::compared(target_.earlier_size)) return make_file();
-      unchanged_.emplace(target_.earlier_size);
-      return true;
+      return unchanged_csv::compared(target_.earlier_size) || make_file();
     case csv_disposition::written_in_place:
       return open_in_place(true);
     case csv_disposition::written_kept:
@@ -26,7 +25,7 @@ bool csv_output::open(const std::string& csv_path, const opened_file& log) {
 }
 
 bool csv_output::make_file() {
-  unchanged_.reset();
+  made_ = true;
   if (!temporary_.create(target_.path)) return open_in_place(true);
   if (target_.disposition == csv_disposition::replaced) {
     target_.keep_owner_and_bits(temporary_.stream());
@@ -35,10 +34,7 @@ bool csv_output::make_file() {
 }
 
 bool csv_output::write(const char* bytes, std::size_t size) {
-  if (unchanged_) {
-    if (unchanged_->hold(bytes, size)) return true;
-    if (!write_held()) return false;
-  }
+  if (!made_ && !make_file()) return false;
   // An interruption waits for a block written in place, so that it empties
   // the file after the block's last byte, never before it.
   std::optional<interruptions_held> held;
@@ -46,15 +42,10 @@ bool csv_output::write(const char* bytes, std::size_t size) {
   return std::fwrite(bytes, 1, size, stream()) == size;
 }
 
-bool csv_output::write_held() {
-  const unchanged_csv earlier = std::move(*unchanged_);
-  const std::string& rows = earlier.held();
-  return make_file() && std::fwrite(rows.data(), 1, rows.size(), stream()) == rows.size();
-}
-
 bool csv_output::open_in_place(bool removable) {
   const interruptions_held held;
   in_place_ = target_.open_in_place(*log_);
+  made_ = true;
   if (in_place_ == nullptr) return false;
   std::setvbuf(in_place_, nullptr, _IONBF, 0);
   if (removable) remove_on_interruption(target_.path.c_str(), fileno(in_place_));
@@ -63,15 +54,9 @@ bool csv_output::open_in_place(bool removable) {
 }
 
 bool csv_output::commit() {
-  if (unchanged_) {
-    if (unchanged_->kept(target_.path)) {
-      unchanged_.reset();
-      return true;
-    }
-    if (!write_held()) {
-      discard();
-      return false;
-    }
+  if (!made_ && !make_file()) {
+    discard();
+    return false;
   }
   if (in_place_ == nullptr)
     return temporary_.stream() != nullptr && temporary_.commit(target_.path);
@@ -83,7 +68,6 @@ bool csv_output::commit() {
 }
 
 void csv_output::discard() {
-  unchanged_.reset();
   if (in_place_ == nullptr) {
     temporary_.remove();
     return;

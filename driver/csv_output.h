@@ -5,7 +5,8 @@
 // complete new one.
 //
 // What the name leads to decides the rest (csv_target.h): an earlier CSV
-// that the rows leave as it is stays (unchanged_csv.h); a device or FIFO,
+// that the rows may leave as it is gets its file at the first block that
+// comes through (unchanged_csv.h holds the rows back); a device or FIFO,
 // or a CSV in a folder that takes no new file (a read-only folder, a full
 // disk's last inode), is written in place instead, and left empty where its
 // rows cannot all be written.
@@ -19,7 +20,6 @@
 #include "driver/csv_target.h"
 #include "driver/opened_file.h"
 #include "driver/temp_file.h"
-#include "driver/unchanged_csv.h"
 
 namespace pluckrow {
 
@@ -36,13 +36,19 @@ class csv_output final : public row_sink {
   // or file in a shared folder stands at its name.
   bool open(const std::string& csv_path, const opened_file& log);
 
+  // The size of an earlier CSV that the rows may leave as it is, for
+  // `unchanged_csv`: then no file is made before a block is written.
+  std::optional<std::uintmax_t> compared_size() const {
+    return made_ ? std::nullopt : std::optional<std::uintmax_t>(target_.earlier_size);
+  }
+  const std::string& path() const { return target_.path; }
+
   bool write(const char* bytes, std::size_t size) override;
 
   // Closes the stream and puts the CSV in place, with the owner and
   // permission bits of the CSV it replaces. Returns false when the close or
-  // the replace fails (or the file, once the rows differ from the earlier
-  // CSV's, cannot be made): the earlier CSV then stays and the temporary is
-  // removed.
+  // the replace fails (or a file not yet made cannot be): the earlier CSV
+  // then stays and the temporary is removed.
   bool commit();
 
   // Closes the stream without putting the rows in place: the earlier CSV
@@ -52,8 +58,6 @@ class csv_output final : public row_sink {
  private:
   // Makes the file that the rows go to: the temporary, or the CSV itself.
   bool make_file();
-  // Makes the file and writes the held block to it.
-  bool write_held();
   // `removable`: whether an interruption may remove the file (not a device
   // or FIFO).
   bool open_in_place(bool removable);
@@ -64,9 +68,7 @@ class csv_output final : public row_sink {
   temp_file temporary_;
   std::FILE* in_place_ = nullptr;  // the CSV itself, written in place
   bool removable_in_place_ = false;
-  // Until the rows are known to differ from the earlier CSV's, no file is
-  // made.
-  std::optional<unchanged_csv> unchanged_;
+  bool made_ = false;  // the temporary or the CSV in place
 };
 
 }  // namespace pluckrow

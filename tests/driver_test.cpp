@@ -836,6 +836,7 @@ TEST_F(driver_test, a_rerun_keeps_an_unchanged_csv_and_replaces_a_changed_one) {
       {"changed.log", log_a, rows_a, changed},
       {"longer.log", log_a, rows_a, rows_a + rows_a},
       {"now_empty.log", "", "", rows_a},
+      {"was_empty.log", log_a, rows_a, ""},
       // The earlier CSV is the new rows' first block: the second is new.
       {"two_blocks.log", block_log + " (1.0)  can0  101   [1]  F8\n" + block_log,
        block_rows + block_rows, block_rows}};

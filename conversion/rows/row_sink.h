@@ -1,5 +1,5 @@
-// Where the row writer's blocks of whole rows go: the CSV's output, which
-// decides itself when its file is made, or what a test gives. The writer
+// Where the row writer's blocks of whole rows go: the CSV's output (through
+// the sink that keeps an unchanged CSV), or what a test gives. The writer
 // never knows which.
 #pragma once
 
@@ -8,8 +8,8 @@
 namespace pluckrow {
 
 // A block of rows is at most this many bytes: the writer hands one over
-// whenever the next row might not fit. The CSV's output holds one block
-// before it makes its file.
+// whenever the next row might not fit. An earlier CSV of one block at most
+// is compared with the rows before the CSV's file is made.
 inline constexpr std::size_t row_block_bytes = 64 * 1024;
 
 class row_sink {
