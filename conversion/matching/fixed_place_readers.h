@@ -1,7 +1,7 @@
 // candump's own lines at fixed places, read before the grammar tries a
-// line field by field: the print line of every time stamp (with a 29-bit
-// identifier, -x's block, -a's column or a remote frame for the grammar's
-// own use), and the log-file line. Each declines rather than reading a
+// line field by field: the print line of every time stamp (a remote frame
+// included; a 29-bit identifier, -x's block and -a's column for the
+// grammar's own use), and the log-file line. Each declines rather than reading a
 // line partly; included by line_grammar.cpp alone.
 #pragma once
 
@@ -66,25 +66,31 @@ bool is_ascii_column(const char* at, const char* end) {
   return at != column && at != end && *at == '\'';
 }
 
-// The fixed-place readers before the grammar take neither -x's block, nor
-// -a's column, nor a remote frame: they are the grammar's to read, once.
+// The fixed-place readers before the grammar take neither -x's block nor
+// -a's column: they are the grammar's to read, once.
 enum class print_extras { none, read };
+
+// candump's "remote request" in place of a print line's bytes, which
+// formatted input reads none of. Rare: kept out of the per-line loop's
+// code, which it would make too large to inline where the lines are read.
+[[gnu::cold, gnu::noinline]] line_match remote_request(const char* frame, const char* end,
+                                                       int length, double time_stamp_value,
+                                                       frame_record& record) {
+  return {end_of_line(frame + 17, end),
+          assign_frame(time_stamp_value, identifier_at(frame + 6), length, 0, 0, record)};
+}
 
 template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
 [[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end, int length,
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
   const char* const frame = at + block;
-  if (frame[17] == 'r') {
-    // candump's "remote request" in place of the bytes, which formatted
-    // input reads none of.
-    if (extras == print_extras::none) return false;
-    match = {end_of_line(frame + 17, end),
-             assign_frame(time_stamp_value, identifier_at(frame + 6), length, 0, 0, record)};
+  std::uint64_t bytes;
+  if (!printed_bytes(frame + 15, length, bytes)) {
+    if (frame[17] != 'r') return false;
+    match = remote_request(frame, end, length, time_stamp_value, record);
     return true;
   }
-  std::uint64_t bytes;
-  if (!printed_bytes(frame + 15, length, bytes)) return false;
   const char* const after = frame + 16 + 3 * length;
   if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n') &&
       (extras == print_extras::none || !is_ascii_column(after, end))) {

@@ -85,18 +85,30 @@ const char* short_time_stamp(const char* at, const char* end, double& value) {
 // nullptr for any other text.
 const char* time_stamp(const char* at, const char* end, time_stamps wanted, stamp& kind,
                        double& value) {
+  const char* const year = at;
+  const auto year_value = [year] {
+    return (year[0] - '0') * 1000 + (year[1] - '0') * 100 + (year[2] - '0') * 10 + (year[3] - '0');
+  };
   const char* close = swar_fields::time_stamp(at, end, wanted == time_stamps::computed, value);
-  if (close == nullptr) close = short_time_stamp(at, end, value);
+  if (close == nullptr) {
+    // candump's -tA date, at fixed places.
+    if (candump_date(at, end)) {
+      kind = stamp::date;
+      value = year_value();
+      return at + 27;
+    }
+    close = short_time_stamp(at, end, value);
+  }
   if (close != nullptr) {
     kind = stamp::seconds;
     return close + 1;
   }
-  // -tA: "2015-07-10 08:57:33.850870" with 6 or 9 digits after the point.
+  // Any other date: "2015-07-10 08:57:33.850870" with 6 or 9 digits after
+  // the point.
   constexpr struct {
     int digits;
     char separator;
   } fields[] = {{4, '-'}, {2, '-'}, {2, ' '}, {2, ':'}, {2, ':'}, {2, '.'}};
-  const char* const year = at;
   for (const auto& field : fields) {
     if (end - at <= field.digits) return nullptr;
     for (int i = 0; i < field.digits; ++i) {
@@ -111,7 +123,7 @@ const char* time_stamp(const char* at, const char* end, time_stamps wanted, stam
     return nullptr;
   }
   kind = stamp::date;
-  value = (year[0] - '0') * 1000 + (year[1] - '0') * 100 + (year[2] - '0') * 10 + (year[3] - '0');
+  value = year_value();
   return at + fraction + 1;
 }
 
