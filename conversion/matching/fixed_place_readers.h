@@ -1,6 +1,6 @@
 // candump's own lines at fixed places, read before the grammar tries a
 // line field by field: the print line of every time stamp (a remote frame
-// included; a 29-bit identifier, -x's block and -a's column for the
+// and -a's column included; a 29-bit identifier and -x's block for the
 // grammar's own use), and the log-file line. Each declines rather than reading a
 // line partly; included by line_grammar.cpp alone.
 #pragma once
@@ -66,10 +66,6 @@ bool is_ascii_column(const char* at, const char* end) {
   return at != column && at != end && *at == '\'';
 }
 
-// The fixed-place readers before the grammar take neither -x's block nor
-// -a's column: they are the grammar's to read, once.
-enum class print_extras { none, read };
-
 // candump's "remote request" in place of a print line's bytes, which
 // formatted input reads none of. Rare: kept out of the per-line loop's
 // code, which it would make too large to inline where the lines are read.
@@ -80,7 +76,7 @@ enum class print_extras { none, read };
           assign_frame(time_stamp_value, identifier_at(frame + 6), length, 0, 0, record)};
 }
 
-template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
+template <std::ptrdiff_t block = 0>
 [[gnu::always_inline]] inline bool read_print_tail(const char* at, const char* end, int length,
                                                    double time_stamp_value, frame_record& record,
                                                    line_match& match) {
@@ -93,7 +89,7 @@ template <print_extras extras = print_extras::none, std::ptrdiff_t block = 0>
   }
   const char* const after = frame + 16 + 3 * length;
   if (length < 8 && *after != '\n' && (after[0] != '\r' || after[1] != '\n') &&
-      (extras == print_extras::none || !is_ascii_column(after, end))) {
+      !is_ascii_column(after, end)) {
     return false;
   }
   const auto count = static_cast<std::size_t>(length);

@@ -89,8 +89,7 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   // without one have NaN.
   const double frame_time_stamp = kind <= stamp::formatted ? stamp_value : no_time_stamp;
   const int tail_length = print_tail_length(at, end);
-  if (tail_length != 0 &&
-      read_print_tail<print_extras::read>(at, end, tail_length, frame_time_stamp, record, match)) {
+  if (tail_length != 0 && read_print_tail(at, end, tail_length, frame_time_stamp, record, match)) {
     return true;
   }
   if (tail_length == 0 && is_extended_print_tail(at, end)) {
@@ -101,8 +100,8 @@ bool print_frame(const char* at, const char* end, double time_stamp_value, std::
   }
   if (tail_length == 0 && end - at > 14 && is_extra_info(at + 6)) {
     const int length = print_tail_length<extra_info_width>(at, end);
-    if (length != 0 && read_print_tail<print_extras::read, extra_info_width>(
-                           at, end, length, frame_time_stamp, record, match)) {
+    if (length != 0 &&
+        read_print_tail<extra_info_width>(at, end, length, frame_time_stamp, record, match)) {
       return true;
     }
   }
