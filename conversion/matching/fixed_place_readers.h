@@ -1,8 +1,8 @@
 // candump's own lines at fixed places, read before the grammar tries a
 // line field by field: the print line of every time stamp (a remote frame
 // and -a's column included; a 29-bit identifier and -x's block for the
-// grammar's own use), and the log-file line. Each declines rather than reading a
-// line partly; included by line_grammar.cpp alone.
+// grammar's own use), and the log-file line. Each declines rather than
+// reading a line partly; included by line_grammar.cpp alone.
 #pragma once
 
 #include "conversion/matching/frame_fields.h"
@@ -23,11 +23,11 @@ namespace {
 // `print_tail_length` checks its fixed characters, the identifier `block`
 // characters on, and returns the length in brackets, or 0 for any other
 // text; `read_print_tail`, given the text `block` characters on, decodes
-// it, with the time stamp the line's prefix gave, or returns false on bytes
-// that are not as candump prints them. What follows the eighth byte is
-// ignored, as by the rest of the grammar; after fewer, the line must end,
-// or -a's column follow, where formatted input would look for another
-// byte and find none.
+// it (a remote request has no bytes), with the time stamp the line's prefix
+// gave, or returns false on bytes that are not as candump prints them.
+// What follows the eighth byte is ignored, as by the rest of the grammar;
+// after fewer, the line must end, or -a's column follow, where formatted
+// input would look for another byte and find none.
 constexpr std::ptrdiff_t print_tail_bytes_end = 40;
 constexpr std::ptrdiff_t extra_info_width = 8;  // "RX - -  "
 
